@@ -1,0 +1,33 @@
+// Reading and writing .tag colour-syntax definition files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "document/document.h"
+
+namespace lumaset {
+
+inline constexpr char kTagFileMagic[] = "Tarvelon Solvantra Tag file header.";
+inline constexpr int kTagFileHeaderSize = 68;
+inline constexpr std::uint32_t kCurrentTagVersion = 4107;
+inline constexpr std::uint32_t kOldestSpecialVersion = 4096;
+inline constexpr int kMaxMemoLength = 65535;  // memoLength is 16 bits, NUL included
+
+// Loads the file into doc. On failure a message has been shown and doc is a
+// new document.
+bool loadTagFile(Document& doc, const std::filesystem::path& path);
+
+// The same reader over bytes already in memory (fuzzing, tests). displayName
+// heads the messages as the path would.
+bool loadTagFileFromBytes(Document& doc, std::span<const std::uint8_t> bytes,
+                          const std::string& displayName);
+
+// Writes doc as version 4107. The previous file survives any failure. On
+// failure a message has been shown; only messageFormatOrdinal may have changed.
+bool saveTagFile(Document& doc, const std::filesystem::path& path);
+
+}  // namespace lumaset
