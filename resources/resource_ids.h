@@ -1,0 +1,68 @@
+// Resource and command ids, shared by lumaset.rc and the code. Plain
+// #defines so that windres can read them.
+#pragma once
+
+// Dialogs, menus, bitmaps, icon, accelerators
+#define IDI_LUMASET 103
+#define IDM_MAINMENU 102
+#define IDD_PROPERTIES 104
+#define IDA_ACCELERATORS 105
+#define IDB_TOOLBAR 106
+#define IDD_ABOUT 107
+#define IDD_INDEX_LIST 108
+#define IDB_INDEX_MEMBER 110
+#define IDB_INDEX_NOT_MEMBER 111
+#define IDD_MESSAGE_FORMAT 112
+
+// Commands
+#define IDM_FILE_NEW 40001
+#define IDM_FILE_OPEN 40002
+#define IDM_FILE_SAVE 40003
+#define IDM_FILE_SAVE_AS 40004
+#define IDM_FILE_EXIT 40005
+#define IDM_EDIT_CUT 40007
+#define IDM_EDIT_COPY_ONE 40008
+#define IDM_EDIT_PASTE 40009
+#define IDM_EDIT_DELETE 40010
+#define IDM_EDIT_COPY_TREE 40011
+#define IDM_EDIT_PASTE_CHILD 40012
+#define IDM_ORDER_UP 40013
+#define IDM_ORDER_DOWN 40014
+#define IDM_EDIT_NEW_SYNTAX 40015
+#define IDM_EDIT_NEW_CHILD 40016
+#define IDM_HELP_CONTENTS 40017
+#define IDM_HELP_ABOUT 40018
+#define IDM_FILE_CLOSE 40038
+#define IDM_INDEX_EDIT 40039
+
+// Recent files in the File menu: a separator, then one item per entry
+#define IDM_RECENT_SEPARATOR 1000
+#define IDM_RECENT_FIRST 1001
+#define IDM_RECENT_LAST 1005
+
+// Main window children
+#define IDC_TOOLBAR 1
+
+// Property pane (dialog 104)
+#define IDC_NAME 1000
+#define IDC_PATTERN 1001
+#define IDC_INTERRUPTING 1002
+#define IDC_COLOUR_LINES 1003
+#define IDC_COLOUR_LINES_SPIN 1004
+#define IDC_EXIT_PATTERN 1005
+#define IDC_TITLE 1006
+#define IDC_PATTERN_HELP 1007
+#define IDC_EXIT_PATTERN_HELP 1008
+#define IDC_TITLE_HELP 1009
+#define IDC_JUMP_TO_CHILD 1015
+#define IDC_MESSAGE_SYNTAX 1016
+#define IDC_MESSAGE_FORMAT 1017
+
+// Private window messages (WM_USER based)
+#define WMU_ACTIVATE_PANE (0x0400)          // to the main window
+#define WMU_RECENT_FILES_CHANGED (0x0400 + 100)  // to every main window
+#define WMU_TERMINAL_POSITION (0x0400 + 77)     // to the terminal's frame window
+
+// Help contexts in LUMASET.HLP
+#define HELP_CONTEXT_MESSAGE_FORMAT 100
+#define HELP_CONTEXT_PROPERTIES 101

@@ -1,0 +1,80 @@
+// The editor's state, reachable from one place. A test starts from a fresh
+// App (resetApp) and a fresh main window.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+
+namespace lumaset {
+
+// Window handles and the things made with them at start-up.
+struct MainWindows {
+    HINSTANCE instance = nullptr;
+    HWND main = nullptr;
+    HWND toolbar = nullptr;
+    HWND tree = nullptr;
+    HWND splitter = nullptr;
+    HWND memo = nullptr;
+    HWND propertyPane = nullptr;
+    HMENU mainMenu = nullptr;
+    HWND nextClipboardViewer = nullptr;
+    HACCEL accelerators = nullptr;
+    HFONT patternFont = nullptr;
+    bool newShell = true;
+    bool popupFirstItem = false;
+};
+
+// The document's file and its modified flag.
+struct FileState {
+    std::wstring path;  // empty: untitled
+    bool modified = false;
+};
+
+// What the property pane shows and which commands apply to it.
+struct SelectionState {
+    int selectionIndex = -1;  // -1 none, 0 the memo (root item), >= 2 a record
+    std::uint8_t commandFlags = 0;
+    bool reselectGuard = false;
+};
+
+// Splitter and pane layout.
+struct LayoutState {
+    int splitPosition = 0;
+    bool dragging = false;
+    int dragPosition = 0;
+    int grabOffset = 0;
+};
+
+// The tree view's items: treeItem in a record holds a 1-based slot of
+// `handles` (0: none), since an HTREEITEM does not fit in four bytes.
+struct TreeMirrorState {
+    HTREEITEM rootItem = nullptr;
+    std::vector<HTREEITEM> handles;
+};
+
+// The recent-file list, oldest first.
+struct RecentFiles {
+    std::vector<std::wstring> entries;
+};
+
+struct App {
+    Document document;
+    MainWindows windows;
+    FileState file;
+    SelectionState selection;
+    LayoutState layout;
+    TreeMirrorState tree;
+    RecentFiles recent;
+};
+
+App& app();
+// Fresh state for tests: a new document, no windows, empty lists.
+void resetApp();
+
+}  // namespace lumaset
