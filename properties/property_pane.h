@@ -1,0 +1,18 @@
+// The property pane (dialog 104): a modeless dialog over the right-hand part
+// of the main window, showing the selected syntax.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "shell/app.h"
+
+namespace lumaset {
+
+INT_PTR CALLBACK propertyPaneProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The tree's selection moved to item (null: none). Shows the memo for the
+// "Copyright" item and the pane for a record.
+void selectSyntax(App& app, HTREEITEM item);
+
+}  // namespace lumaset

@@ -1,0 +1,45 @@
+// The process entry, the main window, its message loop and the splitter.
+#pragma once
+
+#include <windows.h>
+
+#include "shell/app.h"
+
+namespace lumaset {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TarvelonLumaset";
+inline constexpr wchar_t kSplitterClass[] = L"TarvelonLumasetSplit";
+inline constexpr wchar_t kHelpFileName[] = L"LUMASET.HLP";
+inline constexpr int kSplitterWidth = 4;
+inline constexpr int kMinimumSplit = 5;
+
+// The whole program: start-up, message loop, exit code.
+int runLumaset(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand);
+
+// Start-up up to joining the clipboard-viewer chain, without the message
+// loop. False when start-up ended the program (exit code 0): a window could
+// not be made or the file on the command line did not load.
+bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand);
+// Runs the message loop until the quit message; returns its wParam.
+int runMessageLoop();
+// What the loop does with one message: focus keys, the pane's dialog keys,
+// memo keys without accelerators, accelerators, then dispatch.
+void routeMessage(MSG& msg);
+// Moves the focus between the tree and the right-hand pane.
+void cycleFocus(App& app);
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Toolbar tooltips: the text for a command id, "新規作成" for an unknown one.
+const wchar_t* tooltipTextForCommand(int commandId);
+
+// Splitter and layout.
+LRESULT CALLBACK splitterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void layoutPanes(App& app);
+int paneTop(const App& app);
+void drawDragBar(App& app, int clientX);
+
+// Runs when the clipboard changed; the clipboard commands refresh here.
+void clipboardChanged(App& app);
+
+}  // namespace lumaset

@@ -1,0 +1,34 @@
+// The tree view as a mirror of the syntax table. Every mapping between
+// records and tree items goes through here: a record's treeItem holds a
+// 1-based slot into app.tree.handles, because an HTREEITEM is 8 bytes.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "shell/app.h"
+
+namespace lumaset {
+
+inline constexpr wchar_t kRootItemLabel[] = L"Copyright";
+
+// Discards every item and rebuilds the tree from the syntax table, expands
+// it and selects the "Copyright" item.
+void buildTree(App& app);
+// Expands the item and every descendant that has children, deepest first.
+void expandSubtree(App& app, HTREEITEM item);
+// -1 nothing (null or unknown item), 0 the "Copyright" item, >= 2 a record.
+int recordForItem(const App& app, HTREEITEM item);
+// The record's item, or null when it has none.
+HTREEITEM itemForRecord(const App& app, int position);
+// Stores the item of a record (for edits that insert items themselves).
+void setRecordItem(App& app, int position, HTREEITEM item);
+// Inserts an item labelled with the record's name under parent after
+// insertAfter (TVI_FIRST/TVI_LAST or an item) and stores it in the record.
+HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter);
+// The record's item takes the record's current name.
+void updateTreeLabel(App& app, int position);
+// Selects no item (before the document under the items goes away).
+void clearTreeSelection(App& app);
+
+}  // namespace lumaset
