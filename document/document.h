@@ -29,7 +29,8 @@ public:
     // release, then count n and capacity n (1 when n is 0); contents undefined.
     // False (and count 0) when the block cannot be had.
     bool resetToCount(int n, int itemSize);
-    // Frees the block; count is left alone, as the caller resets before reuse.
+    // Frees the block. count and capacity drop to 0 as well, so that a
+    // released array can never hand out a pointer into freed memory.
     void release();
 
     std::uint8_t* at(int position);
@@ -47,6 +48,8 @@ public:
     bool holdsBlock() const { return items_ != nullptr; }
 
 private:
+    bool allocate(int capacity, int itemSize);
+
     std::uint8_t* items_ = nullptr;
     int itemSize_ = 0;
     int capacity_ = 0;
@@ -93,7 +96,16 @@ public:
 
 private:
     std::optional<std::string> memo_;
+    SyntaxRecord empty_{};  // what syntaxAt hands out while the table is empty
 };
+
+// Test hook: when failAt is n > 0, the n-th block allocation of any
+// RecordArray from now on fails (calls counts them). Zero turns it off.
+struct AllocationFaults {
+    int failAt = 0;
+    int calls = 0;
+};
+AllocationFaults& allocationFaults();
 
 // Record used by newDocument and by the structure edits as a blank: zeroed,
 // reservedA 255, patternLines 1, colourLines 1, empty title.
