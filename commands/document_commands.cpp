@@ -1,0 +1,242 @@
+#include "commands/document_commands.h"
+
+#include <vector>
+
+#include "commands/logic/document_text.h"
+#include "document/error_message.h"
+#include "document/tag_file.h"
+#include "resources/resource_ids.h"
+#include "shell/app.h"
+#include "shell/memo_edit.h"
+#include "shell/recent_files.h"
+#include "shell/text_convert.h"
+#include "shell/tree_mirror.h"
+#include "shell/ui_calls.h"
+
+namespace lumaset {
+
+namespace {
+
+constexpr wchar_t kOpenDialogTitle[] = L"カラー構文定義ファイルを開く";
+constexpr wchar_t kSaveDialogTitle[] = L"カラー構文定義ファイルの保存";
+
+std::wstring programPath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD written = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (written == 0) return {};
+        if (written < buffer.size()) return std::wstring(buffer.data(), written);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring currentDirectory() {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0) return {};
+    std::wstring dir(needed, L'\0');
+    const DWORD written = GetCurrentDirectoryW(needed, dir.data());
+    if (written == 0 || written >= needed) return {};
+    dir.resize(written);
+    return dir;
+}
+
+// documentPath empty: a new, empty instance.
+bool launchInstance(const std::wstring& documentPath) {
+    const std::wstring exe = programPath();
+    return !exe.empty() && startProcess(exe, secondInstanceCommandLine(exe, documentPath));
+}
+
+void reportStartFailed() { showErrorMessage(utf8FromWide(kStartFailedText)); }
+
+// The window shows whatever document is now in app().document, clean.
+void showDocument(App& state) {
+    buildTree(state);
+    showMemoText(state);
+    state.file.modified = false;
+    updateTitle();
+}
+
+int newCommand() {
+    if (!launchInstance({})) {
+        reportStartFailed();
+        return 0;
+    }
+    return 1;
+}
+
+int openCommand() {
+    const std::wstring directory = currentDirectory();
+    FileDialogRequest request;
+    request.owner = app().windows.main;
+    request.title = kOpenDialogTitle;
+    const auto chosen = showFileDialog(request);
+    if (!chosen || chosen->empty()) return 0;
+    return openDocumentFile(*chosen, directory);
+}
+
+int closeCommand() {
+    if (!confirmSaveChanges()) return 0;
+    App& state = app();
+    clearTreeSelection(state);
+    state.document.freeDocument();
+    state.document.newDocument();
+    state.file.path.clear();
+    showDocument(state);
+    return 1;
+}
+
+int saveCommand() {
+    App& state = app();
+    state.document.setMemoText(memoTextFromEdit(state));
+    if (state.file.path.empty()) return runCommand(IDM_FILE_SAVE_AS);
+
+    if (!saveTagFile(state.document, state.file.path)) {
+        showErrorMessage(utf8FromWide(saveFailedText(state.file.path)));
+        return 0;
+    }
+    addRecentFile(state.file.path);
+    buildRecentFileMenu(state.windows.mainMenu);
+    state.file.modified = false;
+    updateTitle();
+    return 1;
+}
+
+int saveAsCommand() {
+    App& state = app();
+    FileDialogRequest request;
+    request.owner = state.windows.main;
+    request.save = true;
+    request.title = kSaveDialogTitle;
+    request.initialPath = state.file.path;
+    const auto chosen = showFileDialog(request);
+    if (!chosen || chosen->empty()) return 0;
+    // Never cut a long name: the cut one would be a different file.
+    if (!fitsDocumentPath(*chosen)) {
+        showErrorMessage(utf8FromWide(*chosen) + "の作成に失敗しました。");
+        return 0;
+    }
+    state.file.path = *chosen;
+    updateTitle();
+    return runCommand(IDM_FILE_SAVE);
+}
+
+int exitCommand() {
+    SendMessageW(app().windows.main, WM_CLOSE, 0, 0);
+    return 1;
+}
+
+int helpCommand() {
+    showHelp(app().windows.main, 0);
+    return 1;
+}
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        EndDialog(dialog, 1);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+int aboutCommand() {
+    const App& state = app();
+    runModalDialog(state.windows.instance, IDD_ABOUT, state.windows.main, aboutDialogProc, 0);
+    return 1;
+}
+
+}  // namespace
+
+int runCommand(int commandId) {
+    if (const auto recent = recentFileForCommand(commandId)) {
+        return openDocumentFile(*recent, currentDirectory());
+    }
+    switch (commandId) {
+    case IDM_FILE_NEW: return newCommand();
+    case IDM_FILE_OPEN: return openCommand();
+    case IDM_FILE_CLOSE: return closeCommand();
+    case IDM_FILE_SAVE: return saveCommand();
+    case IDM_FILE_SAVE_AS: return saveAsCommand();
+    case IDM_FILE_EXIT: return exitCommand();
+    case IDM_HELP_CONTENTS: return helpCommand();
+    case IDM_HELP_ABOUT: return aboutCommand();
+    // The editing, order and index commands land with their own modules.
+    case IDM_EDIT_CUT:
+    case IDM_EDIT_COPY_TREE:
+    case IDM_EDIT_COPY_ONE:
+    case IDM_EDIT_PASTE:
+    case IDM_EDIT_PASTE_CHILD:
+    case IDM_EDIT_DELETE:
+    case IDM_EDIT_NEW_SYNTAX:
+    case IDM_EDIT_NEW_CHILD:
+    case IDM_ORDER_UP:
+    case IDM_ORDER_DOWN:
+    case IDM_INDEX_EDIT:
+    default:
+        return 1;
+    }
+}
+
+int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRestore) {
+    App& state = app();
+    // A name too long for the document path would be cut into another file's.
+    if (!fitsDocumentPath(path)) {
+        showErrorMessage(utf8FromWide(path) + "は見つかりません。");
+        return 0;
+    }
+
+    // A named or changed document stays; the file goes to a new instance.
+    if (!state.file.path.empty() || state.file.modified) {
+        const bool started = launchInstance(path);
+        if (!directoryToRestore.empty()) SetCurrentDirectoryW(directoryToRestore.c_str());
+        if (!started) {
+            reportStartFailed();
+            return 0;
+        }
+        return 1;
+    }
+
+    state.file.path = path;
+    clearTreeSelection(state);
+    state.document.freeDocument();
+    if (!loadTagFile(state.document, path)) {
+        // The loader left a new document; show it rather than stale items.
+        state.file.path.clear();
+        showDocument(state);
+        return 0;
+    }
+    showDocument(state);
+    addRecentFile(state.file.path);
+    buildRecentFileMenu(state.windows.mainMenu);
+    return 1;
+}
+
+int confirmSaveChanges() {
+    App& state = app();
+    if (!state.file.modified) return 1;
+    const int answer = showMessageBox(state.windows.main, saveChangesQuestion(state.file.path),
+                                      kEditorCaption, MB_ICONQUESTION | MB_YESNOCANCEL);
+    switch (answer) {
+    case IDYES: return runCommand(IDM_FILE_SAVE) ? 1 : 0;
+    case IDNO: return 1;
+    default: return 0;
+    }
+}
+
+void markModified() {
+    App& state = app();
+    if (state.file.modified) return;
+    state.file.modified = true;
+    updateTitle();
+}
+
+void updateTitle() {
+    const App& state = app();
+    if (!state.windows.main) return;
+    SetWindowTextW(state.windows.main, windowTitle(state.file.path, state.file.modified).c_str());
+}
+
+}  // namespace lumaset
