@@ -1,0 +1,148 @@
+// tagtool: the command-line companion of the editor. It runs the editor's own
+// pattern compiler, renderer, loader and writer, so scripts and tests can
+// drive them, and lists .tag files readably (also as a diff converter).
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "document/error_message.h"
+#include "document/tag_file.h"
+#include "pattern/pattern_code.h"
+#include "tools/tagtool/dump.h"
+#include "tools/tagtool/hex.h"
+#include "tools/tagtool/platform.h"
+
+namespace lumaset {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kDefaultRenderField = kTitleCodeSize;
+constexpr int kMaxRenderField = 65536;
+
+constexpr char kUsage[] =
+    "usage: tagtool compile --hex | render --hex [--field N] | upgrade IN OUT | dump FILE";
+
+int usage() {
+    std::cerr << kUsage << "\n";
+    return kExitUsage;
+}
+
+// One input line, without the CR that a Windows pipe may leave on it.
+bool readLine(std::string& line) {
+    if (!std::getline(std::cin, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+int badLine(long lineNumber) {
+    std::cerr << "tagtool: line " << lineNumber << " is not hex bytes\n";
+    return kExitUsage;
+}
+
+int runCompile() {
+    std::string line;
+    std::vector<std::uint8_t> bytes;
+    std::array<std::uint8_t, kCompileAreaSize> area{};
+    for (long n = 1; readLine(line); ++n) {
+        if (!parseHexLine(line, bytes)) return badLine(n);
+        // The pattern text ends at its first NUL, as in a field.
+        const std::string text(bytes.begin(), bytes.end());
+        const int length = compilePattern(text.c_str(), area.data());
+        if (length == kCompileOverflow)
+            std::cout << "overflow\n";
+        else if (length < 0)
+            std::cout << "-1\n";
+        else
+            std::cout << formatHex(area.data(), std::size_t(length)) << "\n";
+        std::cout.flush();
+    }
+    return kExitOk;
+}
+
+int runRender(int fieldSize) {
+    std::string line;
+    std::vector<std::uint8_t> bytes;
+    std::array<char, kRenderAreaSize> area{};
+    for (long n = 1; readLine(line); ++n) {
+        if (!parseHexLine(line, bytes)) return badLine(n);
+        // The field holds the given bytes and zeros after them, like a
+        // record field; bytes beyond the field are not part of it.
+        std::vector<std::uint8_t> field(std::size_t(fieldSize), 0);
+        std::copy_n(bytes.begin(), std::min(bytes.size(), field.size()), field.begin());
+        const int length = renderPattern(field.data(), fieldSize, area.data());
+        if (length < 0)
+            std::cout << "-1\n";
+        else
+            std::cout << formatHex(reinterpret_cast<const std::uint8_t*>(area.data()),
+                                   std::size_t(length - 1))
+                      << "\n";
+        std::cout.flush();
+    }
+    return kExitOk;
+}
+
+int runUpgrade(const std::string& in, const std::string& out) {
+    Document doc;
+    if (!loadTagFile(doc, pathFromUtf8(in))) return kExitFailed;
+    return saveTagFile(doc, pathFromUtf8(out)) ? kExitOk : kExitFailed;
+}
+
+int runDump(const std::string& file) {
+    const bool ok = dumpTagFile(pathFromUtf8(file), std::cout);
+    std::cout.flush();
+    return ok ? kExitOk : kExitFailed;
+}
+
+bool parseFieldSize(const std::string& s, int& size) {
+    const char* end = s.data() + s.size();
+    const auto r = std::from_chars(s.data(), end, size);
+    return r.ec == std::errc() && r.ptr == end && size >= 1 && size <= kMaxRenderField;
+}
+
+int run(const std::vector<std::string>& args) {
+    if (args.size() < 2) return usage();
+    const std::string& command = args[1];
+    if (command == "compile") {
+        if (args.size() != 3 || args[2] != "--hex") return usage();
+        return runCompile();
+    }
+    if (command == "render") {
+        int fieldSize = kDefaultRenderField;
+        bool hex = false;
+        for (std::size_t i = 2; i < args.size(); ++i) {
+            if (args[i] == "--hex") {
+                hex = true;
+            } else if (args[i] == "--field" && i + 1 < args.size()) {
+                if (!parseFieldSize(args[++i], fieldSize)) return usage();
+            } else {
+                return usage();
+            }
+        }
+        return hex ? runRender(fieldSize) : usage();
+    }
+    if (command == "upgrade") {
+        if (args.size() != 4) return usage();
+        return runUpgrade(args[2], args[3]);
+    }
+    if (command == "dump") {
+        if (args.size() != 3) return usage();
+        return runDump(args[2]);
+    }
+    return usage();
+}
+
+}  // namespace
+
+}  // namespace lumaset
+
+int main(int argc, char** argv) {
+    lumaset::useBinaryStdio();
+    return lumaset::run(lumaset::utf8Arguments(argc, argv));
+}
