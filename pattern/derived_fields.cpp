@@ -13,8 +13,6 @@ namespace lumaset {
 namespace {
 
 constexpr int kTitleOpen = -1;
-constexpr std::size_t kQuotedReservedBytes = 5;
-constexpr std::size_t kRNumReservedBytes = 5;
 constexpr std::size_t kRSubReservedBytes = 4;
 
 struct TextScan {
