@@ -10,6 +10,7 @@
 #define IDB_TOOLBAR 106
 #define IDD_ABOUT 107
 #define IDD_INDEX_LIST 108
+#define IDD_INDEX 109
 #define IDB_INDEX_MEMBER 110
 #define IDB_INDEX_NOT_MEMBER 111
 #define IDD_MESSAGE_FORMAT 112
@@ -57,6 +58,7 @@
 #define IDC_JUMP_TO_CHILD 1015
 #define IDC_MESSAGE_SYNTAX 1016
 #define IDC_MESSAGE_FORMAT 1017
+#define IDC_PROPERTIES_HELP 3   // not IDHELP (9): the pane's buttons are 1, 2, 3
 
 // Private window messages (WM_USER based)
 #define WMU_ACTIVATE_PANE (0x0400)          // to the main window
