@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "document/error_message.h"
+#include "document/file_io.h"
+#include "document/tag_file.h"
+#include "support/recorded_errors.h"
+#include "tag_file_builder.h"
+
+namespace lumaset {
+namespace {
+
+using testing::Bytes;
+using testing::readFileBytes;
+using testing::recordedErrors;
+using testing::ScratchFolder;
+using testing::writeFileBytes;
+
+SyntaxRecord patterned(const char* name, int depth, std::uint8_t seed) {
+    SyntaxRecord r = blankSystemRecord();
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&r);
+    for (int i = 0; i < kSyntaxRecordSize; ++i) bytes[i] = std::uint8_t(seed + i * 13);
+    std::memset(r.name, 0, kNameSize);
+    std::strcpy(r.name, name);
+    r.depth = std::uint8_t(depth);
+    return r;
+}
+
+// A document that uses every section of the file.
+void fillDocument(Document& doc) {
+    SyntaxRecord a = patterned("a", 1, 1);
+    a.messageFormat.kind = kMessageNumberChecked;
+    SyntaxRecord b = patterned("b", 2, 2);
+    b.messageFormat.kind = kNotMessage;
+    SyntaxRecord c = patterned("c", 1, 3);
+    c.messageFormat.kind = kMessageNumberUnchecked;
+    ASSERT_TRUE(doc.insertSyntax(3, a));
+    ASSERT_TRUE(doc.insertSyntax(4, b));
+    ASSERT_TRUE(doc.insertSyntax(5, c));
+    IndexEntry e{};
+    std::strcpy(e.name, "index");
+    e.memberCount = 2;
+    e.members[0] = 3;
+    e.members[1] = 5;
+    e.members[7] = 0x99;  // slots past the count are kept too
+    ASSERT_TRUE(doc.indexTable.insertAt(0, &e));
+    doc.setMemoText(std::string("memo \x83\x5c text"));
+}
+
+class TagFileSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        recordedErrors().clear();
+        fileFaults() = {};
+    }
+    void TearDown() override { fileFaults() = {}; }
+
+    std::string message(const std::filesystem::path& p, const char* text) { return pathForMessage(p) + text; }
+
+    ScratchFolder folder;
+    Document doc;
+};
+
+TEST_F(TagFileSave, NewDocumentIsHeaderAndThreeRecords) {
+    const auto path = folder / "new.tag";
+    ASSERT_TRUE(saveTagFile(doc, path));
+    const Bytes file = readFileBytes(path);
+    ASSERT_EQ(file.size(), 2120u);
+    EXPECT_EQ(0, std::memcmp(file.data(), kTagFileMagic, sizeof kTagFileMagic));
+    EXPECT_TRUE(std::all_of(file.begin() + 36, file.begin() + 52, [](std::uint8_t c) { return c == 0; }));
+    const Bytes counts(file.begin() + 52, file.begin() + 68);
+    EXPECT_EQ(counts, (Bytes{0x0B, 0x10, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(0, std::memcmp(file.data() + 68 + 2 * 684, doc.syntaxAt(2), 684));
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"new.tag"});
+}
+
+TEST_F(TagFileSave, SaveThenLoadGivesBackEveryStoredByte) {
+    fillDocument(doc);
+    const auto path = folder / "round.tag";
+    ASSERT_TRUE(saveTagFile(doc, path));
+    // Ordinals are numbered on saving: message syntaxes only, in table order.
+    EXPECT_EQ(doc.syntaxAt(3)->messageFormatOrdinal, 1);
+    EXPECT_EQ(doc.syntaxAt(4)->messageFormatOrdinal, 0);
+    EXPECT_EQ(doc.syntaxAt(5)->messageFormatOrdinal, 2);
+
+    const Bytes file = readFileBytes(path);
+    const std::size_t memoLength = doc.memoText().size() + 1;
+    EXPECT_EQ(file.size(), 68 + 6 * 684 + 61 + 2 * 234 + memoLength);
+    EXPECT_EQ(file[62], 2);
+    EXPECT_EQ(file[64], 1);
+    EXPECT_EQ(file[66], memoLength);
+    EXPECT_EQ(file.back(), 0);
+
+    Document loaded;
+    ASSERT_TRUE(loadTagFile(loaded, path));
+    EXPECT_TRUE(recordedErrors().empty());
+    ASSERT_EQ(loaded.syntaxCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(0, std::memcmp(loaded.syntaxAt(i), doc.syntaxAt(i), kStoredSyntaxRecordSize));
+        if (doc.syntaxAt(i)->messageFormat.kind != kNotMessage) {
+            EXPECT_EQ(0, std::memcmp(&loaded.syntaxAt(i)->messageFormat, &doc.syntaxAt(i)->messageFormat,
+                                     kMessageFormatSize));
+        }
+    }
+    ASSERT_EQ(loaded.indexCount(), 1);
+    EXPECT_EQ(0, std::memcmp(loaded.indexAt(0), doc.indexAt(0), kIndexEntrySize));
+    EXPECT_EQ(loaded.memoText(), doc.memoText());
+}
+
+TEST_F(TagFileSave, MemoLengths) {
+    const auto path = folder / "memo.tag";
+    doc.setMemoText(std::string());  // present but empty: just its NUL
+    ASSERT_TRUE(saveTagFile(doc, path));
+    Bytes file = readFileBytes(path);
+    EXPECT_EQ(file.size(), 2121u);
+    EXPECT_EQ(file[66], 1);
+
+    doc.setMemoText(std::string(kMaxMemoLength - 1, 'm'));  // the longest that fits
+    ASSERT_TRUE(saveTagFile(doc, path));
+    file = readFileBytes(path);
+    EXPECT_EQ(file[66], 0xFF);
+    EXPECT_EQ(file[67], 0xFF);
+    Document loaded;
+    ASSERT_TRUE(loadTagFile(loaded, path));
+    EXPECT_EQ(loaded.memoText().size(), std::size_t(kMaxMemoLength - 1));
+
+    // One more byte cannot be stored: refused, and the file stays as it was.
+    const Bytes before = readFileBytes(path);
+    doc.setMemoText(std::string(kMaxMemoLength, 'm'));
+    EXPECT_FALSE(saveTagFile(doc, path));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "への書き込みに失敗しました。")});
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"memo.tag"});
+}
+
+TEST_F(TagFileSave, EveryFailingStepKeepsTheOldFile) {
+    fillDocument(doc);
+    const auto path = folder / "keep.tag";
+    const Bytes old = {'o', 'l', 'd'};
+    // header, 6 records, the index, 2 message formats, the memo
+    const int writes = 1 + 6 + 1 + 2 + 1;
+    const std::string writeFailed = message(path, "への書き込みに失敗しました。");
+
+    struct Fault {
+        int FileFaults::*field;
+        int at;
+        std::string message;
+    };
+    std::vector<Fault> faults = {{&FileFaults::failCreateAt, 1, message(path, "の作成に失敗しました。")},
+                                 {&FileFaults::failFlushAt, 1, writeFailed},
+                                 {&FileFaults::failReplaceAt, 1, writeFailed}};
+    for (int k = 1; k <= writes; ++k) faults.push_back({&FileFaults::failWriteAt, k, writeFailed});
+
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.at);
+        writeFileBytes(path, old);
+        recordedErrors().clear();
+        fileFaults() = {};
+        fileFaults().*f.field = f.at;
+        EXPECT_FALSE(saveTagFile(doc, path));
+        EXPECT_EQ(recordedErrors(), std::vector<std::string>{f.message});
+        EXPECT_EQ(readFileBytes(path), old);
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"keep.tag"});
+        // The document keeps its contents.
+        EXPECT_EQ(doc.syntaxCount(), 6);
+        EXPECT_EQ(doc.memoText(), "memo \x83\x5c text");
+    }
+    // One write past the last is never reached: the save goes through.
+    fileFaults() = {};
+    fileFaults().failWriteAt = writes + 1;
+    recordedErrors().clear();
+    EXPECT_TRUE(saveTagFile(doc, path));
+    EXPECT_TRUE(recordedErrors().empty());
+    EXPECT_EQ(readFileBytes(path).size(), 68 + 6 * 684 + 61 + 2 * 234 + doc.memoText().size() + 1);
+}
+
+TEST_F(TagFileSave, SavingIntoAMissingFolderFailsOnCreate) {
+    const auto path = folder.path() / "no such folder" / "x.tag";
+    EXPECT_FALSE(saveTagFile(doc, path));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "の作成に失敗しました。")});
+}
+
+TEST_F(TagFileSave, OpenFailuresTellMissingFromOther) {
+    fillDocument(doc);
+    const auto missing = folder / "missing.tag";
+    EXPECT_FALSE(loadTagFile(doc, missing));
+    const auto noFolder = folder.path() / "nowhere" / "x.tag";
+    EXPECT_FALSE(loadTagFile(doc, noFolder));
+    // A folder where the file should be cannot be opened as one.
+    EXPECT_FALSE(loadTagFile(doc, folder.path()));
+    EXPECT_EQ(recordedErrors(), (std::vector<std::string>{
+                                    message(missing, "は見つかりません。"),
+                                    message(noFolder, "は見つかりません。"),
+                                    message(folder.path(), "のオープンで何らかのエラーが発生しました。"),
+                                }));
+    EXPECT_EQ(doc.syntaxCount(), 3);
+    EXPECT_FALSE(doc.hasMemo());
+}
+
+}  // namespace
+}  // namespace lumaset
