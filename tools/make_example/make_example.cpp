@@ -300,5 +300,6 @@ int run(const std::vector<std::string>& args) {
 }  // namespace lumaset
 
 int main(int argc, char** argv) {
+    lumaset::useBinaryStdio();
     return lumaset::run(lumaset::utf8Arguments(argc, argv));
 }
