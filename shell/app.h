@@ -28,6 +28,8 @@ struct MainWindows {
     HFONT patternFont = nullptr;
     bool newShell = true;
     bool popupFirstItem = false;
+    bool inClipboardChain = false;  // ChangeClipboardChain only after joining
+    bool fillingMemo = false;       // our own WM_SETTEXT is not a user's change
 };
 
 // The document's file and its modified flag.
@@ -49,6 +51,7 @@ struct LayoutState {
     bool dragging = false;
     int dragPosition = 0;
     int grabOffset = 0;
+    int paneTop = 0;  // toolbar height - 1, as of the last layout
 };
 
 // The tree view's items: treeItem in a record holds a 1-based slot of

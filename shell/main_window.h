@@ -39,7 +39,12 @@ void layoutPanes(App& app);
 int paneTop(const App& app);
 void drawDragBar(App& app, int clientX);
 
-// Runs when the clipboard changed; the clipboard commands refresh here.
+// Creates the toolbar with its 16 buttons (12 images from bitmap 106).
+HWND createToolbar(App& app);
+
+// Runs when the clipboard changed: the private-format check belongs here.
 void clipboardChanged(App& app);
+// Pushes the command availability flags to the menu and toolbar.
+void refreshCommands(App& app);
 
 }  // namespace lumaset

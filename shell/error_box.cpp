@@ -1,0 +1,13 @@
+#include "document/error_message.h"
+#include "shell/text_convert.h"
+#include "shell/ui_calls.h"
+
+namespace lumaset {
+
+void showErrorMessage(const std::string& text) {
+    // Owned by whatever window of ours is active (a modal dialog included);
+    // with none active the box stands alone, as at a failed start-up.
+    showMessageBox(GetActiveWindow(), wideFromUtf8(text), std::wstring(), MB_ICONERROR | MB_OK);
+}
+
+}  // namespace lumaset

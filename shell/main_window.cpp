@@ -1,0 +1,298 @@
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "commands/document_commands.h"
+#include "document/error_message.h"
+#include "document/tag_file.h"
+#include "properties/property_pane.h"
+#include "resources/resource_ids.h"
+#include "shell/logic/command_line.h"
+#include "shell/memo_edit.h"
+#include "shell/recent_files.h"
+#include "shell/tree_mirror.h"
+
+namespace lumaset {
+
+namespace {
+
+constexpr std::size_t kMaxPathLength = 259;
+constexpr wchar_t kPatternFontFace[] = L"ＭＳ ゴシック";
+
+bool registerClass(const WNDCLASSEXW& windowClass) {
+    return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool registerWindowClasses(HINSTANCE instance) {
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof main;
+    main.lpfnWndProc = mainWindowProc;
+    main.hInstance = instance;
+    main.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_LUMASET));
+    main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LUMASET), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    main.lpszMenuName = MAKEINTRESOURCEW(IDM_MAINMENU);
+    main.lpszClassName = kMainWindowClass;
+
+    WNDCLASSEXW splitter{};
+    splitter.cbSize = sizeof splitter;
+    splitter.lpfnWndProc = splitterWindowProc;
+    splitter.hInstance = instance;
+    splitter.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
+    splitter.lpszClassName = kSplitterClass;
+    return registerClass(main) && registerClass(splitter);
+}
+
+bool createPanes(App& app) {
+    MainWindows& w = app.windows;
+    w.tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                             WS_CHILD | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                 TVS_SHOWSELALWAYS,
+                             0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
+    w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                                 w.main, nullptr, w.instance, nullptr);
+    w.memo = createMemoEdit(w.main, w.instance);
+    w.propertyPane = CreateDialogParamW(w.instance, MAKEINTRESOURCEW(IDD_PROPERTIES), w.main, propertyPaneProc, 0);
+    return w.tree && w.splitter && w.memo && w.propertyPane;
+}
+
+// A fixed-pitch font of the pane's own cell height for the pattern fields
+// and the memo, where columns matter.
+void applyPatternFont(App& app) {
+    MainWindows& w = app.windows;
+    HWND name = GetDlgItem(w.propertyPane, IDC_NAME);
+    auto paneFont = reinterpret_cast<HFONT>(SendMessageW(name, WM_GETFONT, 0, 0));
+    TEXTMETRICW metrics{};
+    HDC dc = GetDC(name);
+    HGDIOBJ previous = paneFont ? SelectObject(dc, paneFont) : nullptr;
+    GetTextMetricsW(dc, &metrics);
+    if (previous) SelectObject(dc, previous);
+    ReleaseDC(name, dc);
+    w.patternFont = CreateFontW(metrics.tmHeight, 0, 0, 0, metrics.tmWeight, 0, 0, 0, metrics.tmCharSet, 0, 0, 0,
+                                FIXED_PITCH, kPatternFontFace);
+    for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE})
+        SendMessageW(GetDlgItem(w.propertyPane, id), WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
+    SendMessageW(w.memo, WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
+}
+
+// A relative path would mean something else once a file dialog has moved
+// the current directory, and in the recent-file list of another instance.
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD got = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return path;
+    full.resize(got);
+    return full;
+}
+
+// Loads the file named on the command line, or starts a new document.
+bool openStartupDocument(App& app, const std::wstring& commandLinePath) {
+    if (commandLinePath.empty()) {
+        app.document.newDocument();
+        return true;
+    }
+    const std::wstring path = fullPath(commandLinePath);
+    // A path that does not fit the path buffer is not cut into another one.
+    if (path.size() > kMaxPathLength) {
+        app.document.newDocument();
+        showErrorMessage(pathForMessage(path) + "は見つかりません。");
+        return false;
+    }
+    app.file.path = path;
+    if (!loadTagFile(app.document, path)) return false;
+    addRecentFile(path);
+    return true;
+}
+
+// --- main window messages --------------------------------------------------
+
+void onCreate(App& app, HWND window) {
+    app.windows.main = window;
+    app.windows.mainMenu = GetMenu(window);
+}
+
+void onDestroy(App& app, HWND window) {
+    PostQuitMessage(0);
+    MainWindows& w = app.windows;
+    if (w.inClipboardChain) {
+        ChangeClipboardChain(window, w.nextClipboardViewer);
+        w.inClipboardChain = false;
+        w.nextClipboardViewer = nullptr;
+    }
+}
+
+void onNcDestroy(App& app) {
+    MainWindows& w = app.windows;
+    if (w.patternFont) DeleteObject(w.patternFont);
+    w.patternFont = nullptr;
+}
+
+void onMove(App& app) {
+    const MainWindows& w = app.windows;
+    if (!w.propertyPane) return;
+    POINT corner{app.layout.splitPosition, paneTop(app)};
+    ClientToScreen(w.main, &corner);
+    SetWindowPos(w.propertyPane, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void onSize(App& app, WPARAM kind) {
+    if (kind == SIZE_MINIMIZED) return;
+    if (app.windows.toolbar) SendMessageW(app.windows.toolbar, TB_AUTOSIZE, 0, 0);
+    layoutPanes(app);
+}
+
+void onClose(HWND window) {
+    if (confirmSaveChanges()) DestroyWindow(window);
+}
+
+LRESULT onNotify(App& app, NMHDR* header) {
+    switch (header->code) {
+    case TTN_SHOW:
+        // Above the property pane, which is a popup of its own.
+        SetWindowPos(header->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 0;
+    case TTN_NEEDTEXTW: {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        info->lpszText = const_cast<wchar_t*>(tooltipTextForCommand(int(header->idFrom)));
+        info->hinst = nullptr;
+        return 0;
+    }
+    case TVN_SELCHANGEDW:
+    case TVN_SELCHANGEDA:
+        if (header->hwndFrom != app.windows.tree) return 0;
+        // Both forms keep the new item's handle at the same place.
+        selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
+        refreshCommands(app);
+        return 0;
+    }
+    return 0;
+}
+
+void onCommand(App& app, WPARAM wParam, LPARAM lParam) {
+    const UINT code = HIWORD(wParam);
+    if (code == 0 || code == 1) {
+        runCommand(LOWORD(wParam));
+    } else if (code == EN_CHANGE && reinterpret_cast<HWND>(lParam) == app.windows.memo && app.windows.memo &&
+               !app.windows.fillingMemo) {
+        markModified();
+    }
+}
+
+void onInitMenuPopup(App& app) {
+    if (!app.windows.popupFirstItem) return;
+    app.windows.popupFirstItem = false;
+    if (!app.windows.newShell) return;
+    const BYTE scan = BYTE(MapVirtualKeyW(VK_DOWN, MAPVK_VK_TO_VSC));
+    keybd_event(VK_DOWN, scan, 0, 0);
+    keybd_event(VK_DOWN, scan, KEYEVENTF_KEYUP, 0);
+}
+
+void onDrawClipboard(App& app, WPARAM wParam, LPARAM lParam) {
+    clipboardChanged(app);
+    refreshCommands(app);
+    if (app.windows.nextClipboardViewer) SendMessageW(app.windows.nextClipboardViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+}
+
+void onChangeClipboardChain(App& app, WPARAM wParam, LPARAM lParam) {
+    HWND& next = app.windows.nextClipboardViewer;
+    if (reinterpret_cast<HWND>(wParam) == next)
+        next = reinterpret_cast<HWND>(lParam);
+    else if (next)
+        SendMessageW(next, WM_CHANGECBCHAIN, wParam, lParam);
+}
+
+void onRecentFilesChanged(App& app) {
+    loadRecentFiles();
+    buildRecentFileMenu(app.windows.mainMenu);
+}
+
+}  // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& a = app();
+    // Another main window in this process (a test's second instance) only
+    // answers the broadcast and closes.
+    if (message != WM_CREATE && a.windows.main != window) {
+        if (message == WMU_RECENT_FILES_CHANGED) return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_CREATE: onCreate(a, window); return 0;
+    case WM_DESTROY: onDestroy(a, window); return 0;
+    case WM_NCDESTROY: onNcDestroy(a); break;
+    case WM_MOVE: onMove(a); return 0;
+    case WM_SIZE: onSize(a, wParam); return 0;
+    case WM_SETFOCUS: SetFocus(a.windows.tree); return 0;
+    case WM_CLOSE: onClose(window); return 0;
+    case WM_NOTIFY: return onNotify(a, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND: onCommand(a, wParam, lParam); return 0;
+    case WM_INITMENUPOPUP: onInitMenuPopup(a); return 0;
+    case WM_DRAWCLIPBOARD: onDrawClipboard(a, wParam, lParam); return 0;
+    case WM_CHANGECBCHAIN: onChangeClipboardChain(a, wParam, lParam); return 0;
+    case WMU_ACTIVATE_PANE: SetActiveWindow(a.windows.propertyPane); return 0;
+    case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand) {
+    App& a = app();
+    MainWindows& w = a.windows;
+    w.instance = instance;
+    w.newShell = LOBYTE(LOWORD(GetVersion())) >= 4;
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!registerWindowClasses(instance)) return false;
+
+    HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!main) return false;
+    w.toolbar = createToolbar(a);
+    RECT client;
+    GetClientRect(main, &client);
+    a.layout.splitPosition = (client.right - client.left) / 3;
+    if (!createPanes(a)) {
+        DestroyWindow(main);
+        return false;
+    }
+    applyPatternFont(a);
+    for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
+        if (child) ShowWindow(child, SW_SHOW);
+    ShowWindow(w.propertyPane, SW_HIDE);
+
+    const std::wstring path = filePathFromCommandLine(commandLineTail ? commandLineTail : L"");
+    loadRecentFiles();
+    if (!openStartupDocument(a, path)) {
+        DestroyWindow(main);
+        return false;
+    }
+    buildRecentFileMenu(w.mainMenu);
+    buildTree(a);
+    showMemoText(a);
+    updateTitle();
+
+    ShowWindow(main, showCommand);
+    SetFocus(w.tree);
+    UpdateWindow(main);
+
+    w.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
+    w.nextClipboardViewer = SetClipboardViewer(main);
+    w.inClipboardChain = true;
+    return true;
+}
+
+int runLumaset(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand) {
+    if (!startMainWindow(instance, commandLineTail, showCommand)) return 0;
+    const int code = runMessageLoop();
+    WinHelpW(nullptr, kHelpFileName, HELP_QUIT, 0);
+    return code;
+}
+
+}  // namespace lumaset

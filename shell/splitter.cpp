@@ -1,0 +1,140 @@
+#include "shell/main_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace lumaset {
+
+namespace {
+
+constexpr int kRightMargin = 10;   // the split never leaves less than this on the right
+constexpr int kDragBarWidth = 3;
+constexpr int kNarrowestLayout = 20;
+
+POINT toMainClient(const App& app, HWND from, POINT point) {
+    MapWindowPoints(from, app.windows.main, &point, 1);
+    return point;
+}
+
+void paint(App& app, HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (app.windows.newShell) {
+        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    } else {
+        const int top = ps.rcPaint.top, bottom = ps.rcPaint.bottom;
+        const RECT edges[] = {{0, top, 1, bottom}, {3, top, 4, bottom}};
+        const RECT middle{1, top, 3, bottom};
+        for (const RECT& edge : edges) FillRect(dc, &edge, GetSysColorBrush(COLOR_WINDOWTEXT));
+        FillRect(dc, &middle, GetSysColorBrush(COLOR_WINDOW));
+    }
+    EndPaint(window, &ps);
+}
+
+void onButtonDown(App& app, HWND window, LPARAM lParam) {
+    LayoutState& layout = app.layout;
+    SetCapture(window);
+    layout.dragging = true;
+    const POINT mouse = toMainClient(app, window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    layout.dragPosition = layout.splitPosition;
+    drawDragBar(app, layout.dragPosition);
+    layout.grabOffset = mouse.x - layout.dragPosition;
+}
+
+void onMouseMove(App& app, HWND window, LPARAM lParam) {
+    LayoutState& layout = app.layout;
+    if (!layout.dragging) return;
+    const POINT mouse = toMainClient(app, window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const int candidate = std::max(int(mouse.x) - layout.grabOffset, kMinimumSplit);
+    if (candidate == layout.dragPosition) return;
+    drawDragBar(app, layout.dragPosition);
+    drawDragBar(app, candidate);
+    layout.dragPosition = candidate;
+}
+
+void onButtonUp(App& app, HWND window) {
+    LayoutState& layout = app.layout;
+    SetFocus(window);
+    if (!layout.dragging) return;
+    layout.dragging = false;
+    ReleaseCapture();
+    drawDragBar(app, layout.dragPosition);
+    layout.splitPosition = layout.dragPosition;
+    layoutPanes(app);
+}
+
+// Capture taken away mid-drag (another window, a message box): the drag is
+// dropped and the split stays where it was.
+void onCaptureLost(App& app) {
+    LayoutState& layout = app.layout;
+    if (!layout.dragging) return;
+    layout.dragging = false;
+    drawDragBar(app, layout.dragPosition);
+}
+
+}  // namespace
+
+int paneTop(const App& app) {
+    RECT bar{};
+    if (app.windows.toolbar) GetWindowRect(app.windows.toolbar, &bar);
+    return (bar.bottom - bar.top) - 1;
+}
+
+void layoutPanes(App& app) {
+    const MainWindows& w = app.windows;
+    if (!w.main || !w.tree || !w.splitter || !w.memo || !w.propertyPane) return;
+    RECT client;
+    GetClientRect(w.main, &client);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= kNarrowestLayout) return;
+    LayoutState& layout = app.layout;
+    layout.splitPosition = std::min(layout.splitPosition, width - kRightMargin);
+    const int split = layout.splitPosition;
+    const int top = layout.paneTop = paneTop(app);
+    const int paneHeight = height - top;
+
+    constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(w.tree, nullptr, 0, top, split - kSplitterWidth, paneHeight, kKeepOrder);
+    SetWindowPos(w.splitter, nullptr, split - kSplitterWidth, top, kSplitterWidth, paneHeight, kKeepOrder);
+    // The pane is an owned popup, so it goes by screen coordinates.
+    POINT corner{split, top};
+    ClientToScreen(w.main, &corner);
+    SetWindowPos(w.propertyPane, nullptr, corner.x, corner.y, width - split, paneHeight, kKeepOrder);
+    SetWindowPos(w.memo, nullptr, split, top, width - split, paneHeight, kKeepOrder);
+}
+
+void drawDragBar(App& app, int clientX) {
+    RECT client;
+    GetClientRect(app.windows.main, &client);
+    const int top = paneTop(app);
+    POINT corner{clientX, top};
+    ClientToScreen(app.windows.main, &corner);
+    HDC screen = GetDC(nullptr);
+    PatBlt(screen, corner.x - 1, corner.y, kDragBarWidth, client.bottom - top, DSTINVERT);
+    ReleaseDC(nullptr, screen);
+}
+
+LRESULT CALLBACK splitterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& a = app();
+    switch (message) {
+    case WM_PAINT:
+        paint(a, window);
+        return 0;
+    case WM_LBUTTONDOWN:
+        onButtonDown(a, window, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(a, window, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        onButtonUp(a, window);
+        return 0;
+    case WM_CAPTURECHANGED:
+        onCaptureLost(a);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace lumaset

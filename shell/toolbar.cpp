@@ -1,0 +1,71 @@
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <iterator>
+
+#include "resources/resource_ids.h"
+
+namespace lumaset {
+
+namespace {
+
+constexpr int kToolbarImageCount = 12;
+constexpr int kButtonWidth = 20;
+constexpr int kButtonHeight = 18;
+
+struct ToolbarCommand {
+    int commandId;
+    const wchar_t* tooltip;
+};
+
+// In image order: the image index is also the tooltip's string index.
+constexpr std::array<ToolbarCommand, kToolbarImageCount> kToolbarCommands{{
+    {IDM_FILE_NEW, L"新規作成"},
+    {IDM_FILE_OPEN, L"開く"},
+    {IDM_FILE_SAVE, L"上書き保存"},
+    {IDM_EDIT_CUT, L"切り取り (Ctrl+X)"},
+    {IDM_EDIT_COPY_TREE, L"小構文も含めてコピー (Ctrl+C)"},
+    {IDM_EDIT_COPY_ONE, L"１個だけコピー (Ctrl+Q)"},
+    {IDM_EDIT_PASTE, L"貼り付け (Ctrl+V)"},
+    {IDM_EDIT_PASTE_CHILD, L"小構文として貼り付け (Ctrl+R)"},
+    {IDM_EDIT_NEW_SYNTAX, L"新規構文 (Ctrl+N)"},
+    {IDM_EDIT_NEW_CHILD, L"新規小構文 (Ctrl+M)"},
+    {IDM_ORDER_UP, L"順位を上げる (Ctrl+U)"},
+    {IDM_ORDER_DOWN, L"順位を下げる (Ctrl+D)"},
+}};
+
+constexpr int kSeparator = -1;
+// Button positions: image index, or a separator.
+constexpr int kButtonLayout[] = {kSeparator, 0, 1, 2, kSeparator, 3, 4, 5, 6, 7, kSeparator, 8, 9, kSeparator, 10, 11};
+
+}  // namespace
+
+const wchar_t* tooltipTextForCommand(int commandId) {
+    for (const ToolbarCommand& command : kToolbarCommands)
+        if (command.commandId == commandId) return command.tooltip;
+    return kToolbarCommands[0].tooltip;
+}
+
+HWND createToolbar(App& app) {
+    std::array<TBBUTTON, std::size(kButtonLayout)> buttons{};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        TBBUTTON& button = buttons[i];
+        const int image = kButtonLayout[i];
+        if (image == kSeparator) {
+            button.fsStyle = BTNS_SEP;
+            continue;
+        }
+        button.iBitmap = image;
+        button.idCommand = kToolbarCommands[std::size_t(image)].commandId;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = BTNS_BUTTON;
+        button.iString = image;
+    }
+    return CreateToolbarEx(app.windows.main, WS_CHILD | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImageCount,
+                           app.windows.instance, IDB_TOOLBAR, buttons.data(), int(buttons.size()), kButtonWidth,
+                           kButtonHeight, kButtonWidth, kButtonHeight, sizeof(TBBUTTON));
+}
+
+}  // namespace lumaset

@@ -1,0 +1,131 @@
+#include "shell/tree_mirror.h"
+
+#include <algorithm>
+#include <array>
+
+#include "shell/text_convert.h"
+
+namespace lumaset {
+
+namespace {
+
+std::wstring labelOf(const SyntaxRecord& record) {
+    return wideFromCp932(fieldText(record.name, kNameSize));
+}
+
+HTREEITEM insertItem(HWND tree, HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& text) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = insertAfter;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+HTREEITEM handleInSlot(const App& app, std::uint32_t slot) {
+    if (slot == 0 || slot > app.tree.handles.size()) return nullptr;
+    return app.tree.handles[slot - 1];
+}
+
+}  // namespace
+
+void buildTree(App& app) {
+    HWND tree = app.windows.tree;
+    Document& doc = app.document;
+    // Nothing may map to the old items while they go.
+    app.tree.handles.clear();
+    app.tree.rootItem = nullptr;
+    SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    if (doc.syntaxCount() > 0) setTreeItemSlot(*doc.syntaxAt(0), 0);
+    if (doc.syntaxCount() > 1) setTreeItemSlot(*doc.syntaxAt(1), 0);
+
+    app.tree.rootItem = insertItem(tree, TVI_ROOT, TVI_LAST, kRootItemLabel);
+
+    // parents[d] is the item that a record shown at depth d hangs under.
+    // A record never goes deeper than one below the record before it, and
+    // user syntaxes stay between 1 and 7, so a file with broken depths
+    // still shows every record in table order under the nearest parent.
+    std::array<HTREEITEM, kMaxDepth + 2> parents{};
+    parents[0] = TVI_ROOT;
+    int previousDepth = -1;
+    for (int position = kRootRecord; position < doc.syntaxCount(); ++position) {
+        SyntaxRecord& record = *doc.syntaxAt(position);
+        int depth = 0;
+        if (position > kRootRecord) {
+            depth = std::clamp(int(record.depth), 1, kMaxDepth);
+            depth = std::min(depth, previousDepth + 1);
+        }
+        HTREEITEM item = insertItem(tree, parents[depth], TVI_LAST, labelOf(record));
+        app.tree.handles.push_back(item);
+        setTreeItemSlot(record, std::uint32_t(app.tree.handles.size()));
+        parents[depth + 1] = item;
+        previousDepth = depth;
+    }
+    if (HTREEITEM top = itemForRecord(app, kRootRecord)) expandSubtree(app, top);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(app.tree.rootItem));
+}
+
+void expandSubtree(App& app, HTREEITEM item) {
+    HWND tree = app.windows.tree;
+    auto child = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    if (!child) return;
+    for (; child; child = reinterpret_cast<HTREEITEM>(
+                      SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child))))
+        expandSubtree(app, child);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+}
+
+int recordForItem(const App& app, HTREEITEM item) {
+    if (!item) return -1;
+    if (item == app.tree.rootItem) return 0;
+    const Document& doc = app.document;
+    for (int position = kRootRecord; position < doc.syntaxCount(); ++position)
+        if (handleInSlot(app, treeItemSlot(*doc.syntaxAt(position))) == item) return position;
+    return -1;
+}
+
+HTREEITEM itemForRecord(const App& app, int position) {
+    if (position < kRootRecord || position >= app.document.syntaxCount()) return nullptr;
+    return handleInSlot(app, treeItemSlot(*app.document.syntaxAt(position)));
+}
+
+void setRecordItem(App& app, int position, HTREEITEM item) {
+    if (position < 0 || position >= app.document.syntaxCount()) return;
+    SyntaxRecord& record = *app.document.syntaxAt(position);
+    if (!item) {
+        setTreeItemSlot(record, 0);
+        return;
+    }
+    // Reuse the slot that already holds this handle, else take a new one.
+    auto found = std::find(app.tree.handles.begin(), app.tree.handles.end(), item);
+    if (found == app.tree.handles.end()) {
+        app.tree.handles.push_back(item);
+        found = app.tree.handles.end() - 1;
+    }
+    setTreeItemSlot(record, std::uint32_t(found - app.tree.handles.begin()) + 1);
+}
+
+HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter) {
+    if (position < 0 || position >= app.document.syntaxCount()) return nullptr;
+    HTREEITEM item = insertItem(app.windows.tree, parent, insertAfter, labelOf(*app.document.syntaxAt(position)));
+    setRecordItem(app, position, item);
+    return item;
+}
+
+void updateTreeLabel(App& app, int position) {
+    HTREEITEM item = itemForRecord(app, position);
+    if (!item) return;
+    std::wstring text = labelOf(*app.document.syntaxAt(position));
+    TVITEMW change{};
+    change.mask = TVIF_HANDLE | TVIF_TEXT;
+    change.hItem = item;
+    change.pszText = text.data();
+    SendMessageW(app.windows.tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+void clearTreeSelection(App& app) {
+    SendMessageW(app.windows.tree, TVM_SELECTITEM, TVGN_CARET, 0);
+}
+
+}  // namespace lumaset
