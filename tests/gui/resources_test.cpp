@@ -1,0 +1,380 @@
+// The compiled resources as the program sees them: menu and accelerator
+// texts and keys, the property pane's template, the about box, the pictures
+// and the manifest. They are linked into this test program as into
+// Lumaset.exe.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+HINSTANCE module() { return GetModuleHandleW(nullptr); }
+
+// Class names compare without regard to case, as the window manager does.
+bool sameClass(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+struct MenuEntry {
+    UINT id;  // 0: separator
+    std::wstring text;
+};
+
+std::vector<MenuEntry> popupEntries(HMENU popup) {
+    std::vector<MenuEntry> out;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 127;
+        EXPECT_TRUE(GetMenuItemInfoW(popup, i, TRUE, &info));
+        out.push_back({(info.fType & MFT_SEPARATOR) ? 0u : info.wID, text});
+    }
+    return out;
+}
+
+TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
+    HMENU menu = LoadMenuW(module(), MAKEINTRESOURCEW(IDM_MAINMENU));
+    ASSERT_NE(menu, nullptr);
+    struct Popup {
+        std::wstring title;
+        std::vector<MenuEntry> entries;
+    };
+    const std::vector<Popup> expected = {
+        {L"ﾌｧｲﾙ(&F)",
+         {{40001, L"新規作成(&N)"}, {40002, L"開く(&O)..."}, {40038, L"閉じる(&C)"}, {0, L""},
+          {40003, L"上書き保存(&S)"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
+          {40005, L"カラー構文エディタの終了(&X)"}}},
+        {L"編集(&E)",
+         {{40007, L"切り取り(&T)\tCtrl+X"}, {40011, L"子構文も含めてコピー(&C)\tCtrl+C"},
+          {40008, L"１個だけコピー(&Q)\tCtrl+Q"}, {40009, L"貼り付け(&P)\tCtrl+V"},
+          {40012, L"子構文として貼り付け(&R)\tCtrl+R"}, {40010, L"削除(&D)\tDel"}, {0, L""},
+          {40015, L"新規構文(&N)\tCtrl+N"}, {40016, L"新規子構文(&M)\tCtrl+M"}}},
+        {L"順番(&O)", {{40013, L"上げる(&U)\tCtrl+U"}, {40014, L"下げる(&D)\tCtrl+D"}}},
+        {L"索引(&I)", {{40039, L"索引の編集(&I)..."}}},
+        {L"ﾍﾙﾌﾟ(&H)",
+         {{40017, L"目次(&C)"}, {40018, L"Tarvelonカラー構文エディタのバージョン情報(&A)..."}}},
+    };
+    ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(expected.size()));
+    for (size_t p = 0; p < expected.size(); ++p) {
+        wchar_t title[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(p), title, 63, MF_BYPOSITION);
+        EXPECT_EQ(title, expected[p].title);
+        HMENU popup = GetSubMenu(menu, static_cast<int>(p));
+        ASSERT_NE(popup, nullptr) << p;
+        std::vector<MenuEntry> got = popupEntries(popup);
+        ASSERT_EQ(got.size(), expected[p].entries.size()) << p;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].id, expected[p].entries[i].id) << p << "/" << i;
+            EXPECT_EQ(got[i].text, expected[p].entries[i].text) << p << "/" << i;
+        }
+    }
+    DestroyMenu(menu);
+}
+
+TEST(Resources, AcceleratorsAreCtrlLettersAndAPlainDelete) {
+    HACCEL table = LoadAcceleratorsW(module(), MAKEINTRESOURCEW(IDA_ACCELERATORS));
+    ASSERT_NE(table, nullptr);
+    ACCEL keys[32];
+    int count = CopyAcceleratorTableW(table, keys, 32);
+    struct Key {
+        BYTE flags;
+        WORD key;
+        WORD command;
+    };
+    const Key expected[] = {
+        {FVIRTKEY | FCONTROL, 'X', 40007}, {FVIRTKEY | FCONTROL, 'C', 40011},
+        {FVIRTKEY | FCONTROL, 'Q', 40008}, {FVIRTKEY | FCONTROL, 'V', 40009},
+        {FVIRTKEY | FCONTROL, 'R', 40012}, {FVIRTKEY, VK_DELETE, 40010},
+        {FVIRTKEY | FCONTROL, 'N', 40015}, {FVIRTKEY | FCONTROL, 'M', 40016},
+        {FVIRTKEY | FCONTROL, 'U', 40013}, {FVIRTKEY | FCONTROL, 'D', 40014},
+    };
+    ASSERT_EQ(count, static_cast<int>(std::size(expected)));
+    for (const Key& want : expected) {
+        bool found = false;
+        for (int i = 0; i < count; ++i) {
+            if (keys[i].cmd != want.command) continue;
+            found = true;
+            // NOINVERT is only about menu flashing; the keys themselves matter.
+            EXPECT_EQ(keys[i].fVirt & ~FNOINVERT, want.flags) << want.command;
+            EXPECT_EQ(keys[i].key, want.key) << want.command;
+        }
+        EXPECT_TRUE(found) << want.command;
+    }
+    DestroyAcceleratorTable(table);
+}
+
+// A bounded reader for DLGTEMPLATEEX, enough to compare a dialog with its
+// control table in dialog units.
+struct DialogItem {
+    DWORD style = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    DWORD id = 0;
+    std::wstring cls;  // predefined classes by name
+    std::wstring text;
+};
+struct DialogTemplate {
+    DWORD style = 0;
+    short cx = 0, cy = 0;
+    std::wstring caption;
+    WORD pointSize = 0;
+    BYTE charset = 0;
+    std::wstring face;
+    std::vector<DialogItem> items;
+};
+
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    bool ok() const { return ok_; }
+    template <typename T>
+    T read() {
+        T value{};
+        if (pos_ + sizeof(T) > size_) {
+            ok_ = false;
+            return value;
+        }
+        std::memcpy(&value, data_ + pos_, sizeof(T));
+        pos_ += sizeof(T);
+        return value;
+    }
+    std::wstring string() {
+        std::wstring s;
+        for (wchar_t c; ok_ && (c = read<wchar_t>()) != 0;) s += c;
+        return s;
+    }
+    std::wstring stringOrOrdinal() {
+        WORD first = read<WORD>();
+        if (first == 0) return {};
+        if (first == 0xFFFF) {
+            switch (read<WORD>()) {
+            case 0x80: return L"Button";
+            case 0x81: return L"Edit";
+            case 0x82: return L"Static";
+            default: return L"#ordinal";
+            }
+        }
+        pos_ -= sizeof(WORD);
+        return string();
+    }
+    void alignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
+    void skip(size_t n) { pos_ += n; }
+
+private:
+    const BYTE* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+DialogTemplate loadDialog(int id) {
+    DialogTemplate t;
+    HRSRC res = FindResourceW(module(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!res) return t;
+    auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module(), res)));
+    TemplateReader r(data, SizeofResource(module(), res));
+    if (r.read<WORD>() != 1 || r.read<WORD>() != 0xFFFF) return t;  // not DIALOGEX
+    r.read<DWORD>();  // help id
+    r.read<DWORD>();  // extended style
+    t.style = r.read<DWORD>();
+    WORD count = r.read<WORD>();
+    r.read<short>();
+    r.read<short>();
+    t.cx = r.read<short>();
+    t.cy = r.read<short>();
+    r.stringOrOrdinal();  // menu
+    r.stringOrOrdinal();  // class
+    t.caption = r.string();
+    if (t.style & DS_SETFONT) {
+        t.pointSize = r.read<WORD>();
+        r.read<WORD>();  // weight
+        r.read<BYTE>();  // italic
+        t.charset = r.read<BYTE>();
+        t.face = r.string();
+    }
+    for (WORD i = 0; i < count && r.ok(); ++i) {
+        r.alignDword();
+        DialogItem item;
+        r.read<DWORD>();  // help id
+        r.read<DWORD>();  // extended style
+        item.style = r.read<DWORD>();
+        item.x = r.read<short>();
+        item.y = r.read<short>();
+        item.cx = r.read<short>();
+        item.cy = r.read<short>();
+        item.id = r.read<DWORD>();
+        item.cls = r.stringOrOrdinal();
+        item.text = r.stringOrOrdinal();
+        r.skip(r.read<WORD>());  // creation data
+        t.items.push_back(item);
+    }
+    if (!r.ok()) t.items.clear();
+    return t;
+}
+
+TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
+    DialogTemplate t = loadDialog(IDD_PROPERTIES);
+    EXPECT_EQ(t.cx, 275);
+    EXPECT_EQ(t.cy, 211);
+    EXPECT_EQ(t.caption, L"プロパティ");
+    EXPECT_EQ(t.face, L"ＭＳ Ｐゴシック");
+    EXPECT_EQ(t.pointSize, 9);
+    const DWORD frame = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+    EXPECT_EQ(t.style & frame, frame);
+    EXPECT_FALSE(t.style & WS_SYSMENU);
+
+    enum Kind { Label, Edit, Button, Check, Spin };
+    struct Row {
+        int id;  // -1 for labels
+        Kind kind;
+        const wchar_t* text;
+        short x, y, cx, cy;
+        DWORD extraStyle;
+    };
+    const DWORD oneLine = ES_AUTOHSCROLL;
+    const Row rows[] = {
+        {-1, Label, L"名前(&A):", 6, 17, 28, 8, 0},
+        {1000, Edit, L"", 36, 14, 220, 14, oneLine},
+        {-1, Label, L"構文(&P):", 6, 37, 29, 8, 0},
+        {1001, Edit, L"", 36, 35, 220, 37, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL},
+        {1007, Button, L">>", 257, 36, 12, 12, 0},
+        {1002, Check, L"割り込み的構文(&I)", 8, 80, 75, 10, 0},
+        {1015, Check, L"直前の構文の子構文へ飛ばす(&G)", 90, 80, 116, 10, 0},
+        {-1, Label, L"カラーにする行数(&F):", 7, 102, 66, 8, 0},
+        {1003, Edit, L"", 75, 98, 40, 14, 0},
+        {1004, Spin, L"", 122, 98, 9, 14,
+         UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_NOTHOUSANDS},
+        {-1, Label, L"出口の構文(&Q):", 6, 126, 50, 8, 0},
+        {1005, Edit, L"", 57, 124, 199, 14, oneLine},
+        {1008, Button, L">>", 257, 125, 12, 12, 0},
+        {-1, Label, L"ツリーに表示するタイトル(&T):", 6, 151, 90, 8, 0},
+        {1006, Edit, L"", 98, 147, 158, 14, oneLine},
+        {1009, Button, L">>", 257, 148, 12, 12, 0},
+        {1016, Check, L"発言の構文(&S)", 8, 170, 61, 10, 0},
+        {1017, Button, L"発言形式の指定(&B)...", 73, 167, 74, 14, 0},
+        {1, Button, L"適用(&O)", 8, 189, 50, 15, BS_DEFPUSHBUTTON},
+        {2, Button, L"ｷｬﾝｾﾙ", 62, 189, 50, 15, 0},
+        {3, Button, L"ヘルプ(&H)", 117, 189, 50, 15, 0},
+    };
+    ASSERT_EQ(t.items.size(), std::size(rows));
+    for (size_t i = 0; i < t.items.size(); ++i) {
+        const DialogItem& got = t.items[i];
+        const Row& want = rows[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(static_cast<int>(static_cast<WORD>(got.id)), static_cast<int>(static_cast<WORD>(want.id)));
+        EXPECT_EQ(got.text, want.text);
+        EXPECT_EQ(got.x, want.x);
+        EXPECT_EQ(got.y, want.y);
+        EXPECT_EQ(got.cx, want.cx);
+        EXPECT_EQ(got.cy, want.cy);
+        EXPECT_EQ(got.style & want.extraStyle, want.extraStyle);
+        // Statics and Apply start groups; every edit, button and box is a
+        // tab stop and nothing else starts a group.
+        bool group = want.kind == Label || want.id == 1;
+        EXPECT_EQ((got.style & WS_GROUP) != 0, group);
+        EXPECT_EQ((got.style & WS_TABSTOP) != 0, want.kind == Edit || want.kind == Button || want.kind == Check);
+        switch (want.kind) {
+        case Label: EXPECT_TRUE(sameClass(got.cls, L"Static")); break;
+        case Edit:
+            EXPECT_TRUE(sameClass(got.cls, L"Edit"));
+            EXPECT_FALSE(got.style & ES_WANTRETURN);
+            break;
+        case Button:
+            EXPECT_TRUE(sameClass(got.cls, L"Button"));
+            EXPECT_EQ(got.style & BS_TYPEMASK, want.id == 1 ? DWORD(BS_DEFPUSHBUTTON) : DWORD(BS_PUSHBUTTON));
+            break;
+        case Check:
+            EXPECT_TRUE(sameClass(got.cls, L"Button"));
+            EXPECT_EQ(got.style & BS_TYPEMASK, DWORD(BS_AUTOCHECKBOX));
+            break;
+        case Spin: EXPECT_TRUE(sameClass(got.cls, UPDOWN_CLASSW)); break;
+        }
+    }
+}
+
+INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+TEST(Resources, PropertyPaneCreatesWithTheJapaneseFontTheShellCopies) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    HWND pane = CreateDialogParamW(module(), MAKEINTRESOURCEW(IDD_PROPERTIES), nullptr, quietDialogProc, 0);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_NE(GetDlgItem(pane, IDC_COLOUR_LINES_SPIN), nullptr);
+    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(pane, IDC_NAME, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf{};
+    ASSERT_TRUE(GetObjectW(font, sizeof lf, &lf));
+    EXPECT_STREQ(lf.lfFaceName, L"ＭＳ Ｐゴシック");
+    // The labels must come out as Japanese, not as boxes.
+    HDC dc = GetDC(pane);
+    HGDIOBJ old = SelectObject(dc, font);
+    WORD glyphs[4] = {};
+    ASSERT_EQ(GetGlyphIndicesW(dc, L"名前ｷｬ", 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 4u);
+    for (WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF);
+    SelectObject(dc, old);
+    ReleaseDC(pane, dc);
+    // The up-down's buddy is the lines edit just before it.
+    EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(pane, IDC_COLOUR_LINES_SPIN, UDM_GETBUDDY, 0, 0)),
+              GetDlgItem(pane, IDC_COLOUR_LINES));
+    DestroyWindow(pane);
+}
+
+TEST(Resources, AboutBoxShowsTitleIconLinesAndOk) {
+    DialogTemplate t = loadDialog(IDD_ABOUT);
+    EXPECT_EQ(t.caption, L"Tarvelonカラー構文エディタ");
+    std::vector<std::wstring> centred;
+    bool icon = false, ok = false;
+    for (const DialogItem& item : t.items) {
+        if (sameClass(item.cls, L"Static") && (item.style & SS_TYPEMASK) == SS_CENTER) centred.push_back(item.text);
+        if (sameClass(item.cls, L"Static") && (item.style & SS_TYPEMASK) == SS_ICON) icon = true;
+        if (sameClass(item.cls, L"Button") && item.id == IDOK && item.text == L"OK") ok = true;
+    }
+    EXPECT_EQ(centred, (std::vector<std::wstring>{L"Tarvelon Solvantra", L"カラー構文エディタ", L"Version 1.5"}));
+    EXPECT_TRUE(icon);
+    EXPECT_TRUE(ok);
+}
+
+SIZE bitmapSize(int id) {
+    auto bitmap = static_cast<HBITMAP>(LoadImageW(module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP info{};
+    if (bitmap) GetObjectW(bitmap, sizeof info, &info);
+    DeleteObject(bitmap);
+    return {info.bmWidth, info.bmHeight};
+}
+
+TEST(Resources, PicturesHaveTheirSizes) {
+    SIZE toolbar = bitmapSize(IDB_TOOLBAR);
+    EXPECT_EQ(toolbar.cx, 12 * 20);
+    EXPECT_EQ(toolbar.cy, 18);
+    for (int id : {IDB_INDEX_MEMBER, IDB_INDEX_NOT_MEMBER}) {
+        SIZE mark = bitmapSize(id);
+        EXPECT_EQ(mark.cx, 16) << id;
+        EXPECT_EQ(mark.cy, 16) << id;
+    }
+    for (int size : {16, 32}) {
+        HANDLE icon = LoadImageW(module(), MAKEINTRESOURCEW(IDI_LUMASET), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(icon, nullptr) << size;
+        DestroyIcon(static_cast<HICON>(icon));
+    }
+}
+
+TEST(Resources, ManifestAsksForCommonControls6AndDpiAwareness) {
+    HRSRC res = FindResourceW(module(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(res, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module(), res)));
+    std::string manifest(data, SizeofResource(module(), res));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+}
+
+}  // namespace
