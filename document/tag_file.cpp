@@ -1,6 +1,7 @@
 #include "document/tag_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -200,15 +201,16 @@ private:
 
 // The title of a file older than 4099, as the text a user would type for it.
 void buildLegacyTitle(std::uint8_t* r) {
-    std::string text;
+    char text[32] = {};
     if (r[kOffset352] != kNoLegacyTitle) {
-        text = "\\(" + std::to_string(r[kOffset352]) + "," + std::to_string(r[kOffset353]);
-        if (r[kOffset351] != 0) text += "," + std::to_string(r[kOffset351]);
-        text += ")";
+        if (r[kOffset351] != 0)
+            std::snprintf(text, sizeof text, "\\(%u,%u,%u)", r[kOffset352], r[kOffset353], r[kOffset351]);
+        else
+            std::snprintf(text, sizeof text, "\\(%u,%u)", r[kOffset352], r[kOffset353]);
     }
     std::uint8_t* title = r + offsetof(SyntaxRecord, titleCode);
     std::memset(title, 0, kTitleCodeSize);
-    std::memcpy(title, text.data(), text.size());
+    std::memcpy(title, text, std::strlen(text));
 }
 
 void compileLegacyTitle(Document& doc, int position) {
