@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "document/error_message.h"
 #include "shell/app.h"
 #include "shell/ui_calls.h"
 

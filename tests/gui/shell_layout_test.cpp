@@ -1,0 +1,141 @@
+#include "gui/gui_support.h"
+
+#include "shell/main_window.h"
+
+namespace lumaset::testing {
+namespace {
+
+class LayoutTest : public GuiTest {
+protected:
+    // A child's rectangle in main-window client coordinates.
+    RECT placeOf(HWND child) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, a().windows.main, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    SIZE clientSize() {
+        RECT r;
+        GetClientRect(a().windows.main, &r);
+        return {r.right, r.bottom};
+    }
+    void resizeMain(int width, int height) {
+        SetWindowPos(a().windows.main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pumpMessages();
+    }
+    // Mouse messages to the splitter, x in main-window client coordinates.
+    void mouse(UINT message, int clientX) {
+        POINT p{clientX, 20};
+        MapWindowPoints(a().windows.main, a().windows.splitter, &p, 1);
+        SendMessageW(a().windows.splitter, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                     MAKELPARAM(WORD(short(p.x)), WORD(short(p.y))));
+    }
+    void drag(int fromX, int toX) {
+        mouse(WM_LBUTTONDOWN, fromX);
+        mouse(WM_MOUSEMOVE, toX);
+        mouse(WM_LBUTTONUP, toX);
+        pumpMessages();
+    }
+    void expectLayout(int split) {
+        const MainWindows& w = a().windows;
+        const SIZE client = clientSize();
+        const int top = paneTop(a());
+        RECT toolbar;
+        GetWindowRect(w.toolbar, &toolbar);
+        EXPECT_EQ(top, toolbar.bottom - toolbar.top - 1);
+        const RECT tree = placeOf(w.tree), bar = placeOf(w.splitter), memo = placeOf(w.memo);
+        EXPECT_EQ(tree.left, 0);
+        EXPECT_EQ(tree.top, top);
+        EXPECT_EQ(tree.right, split - kSplitterWidth);
+        EXPECT_EQ(tree.bottom, client.cy);
+        EXPECT_EQ(bar.left, split - kSplitterWidth);
+        EXPECT_EQ(bar.right, split);
+        EXPECT_EQ(bar.top, top);
+        EXPECT_EQ(memo.left, split);
+        EXPECT_EQ(memo.right, client.cx);
+        EXPECT_EQ(memo.top, top);
+        EXPECT_EQ(memo.bottom, client.cy);
+        // The pane is a popup: same rectangle as the memo, on the screen.
+        RECT pane;
+        GetWindowRect(w.propertyPane, &pane);
+        POINT corner{split, top};
+        ClientToScreen(w.main, &corner);
+        EXPECT_EQ(pane.left, corner.x);
+        EXPECT_EQ(pane.top, corner.y);
+        EXPECT_EQ(pane.right - pane.left, client.cx - split);
+        EXPECT_EQ(pane.bottom - pane.top, client.cy - top);
+    }
+};
+
+TEST_F(LayoutTest, StartsAtAThirdAndFollowsTheWindowSize) {
+    ASSERT_TRUE(start());
+    resizeMain(900, 600);
+    const int split = a().layout.splitPosition;
+    EXPECT_GT(split, 0);
+    expectLayout(split);
+    // Shrinking past the split pulls it in to ten pixels from the right.
+    resizeMain(200, 400);
+    EXPECT_EQ(a().layout.splitPosition, std::min(split, int(clientSize().cx) - 10));
+    expectLayout(a().layout.splitPosition);
+}
+
+TEST_F(LayoutTest, DraggingTheBarIsBoundedOnBothSides) {
+    ASSERT_TRUE(start());
+    resizeMain(900, 600);
+    const int width = clientSize().cx;
+    int split = a().layout.splitPosition;
+
+    drag(split - 2, split + 98);
+    EXPECT_EQ(a().layout.splitPosition, split + 100);
+    expectLayout(split + 100);
+    split = a().layout.splitPosition;
+
+    // Far left: the candidate stops at 5 and the tree keeps one pixel.
+    drag(split - 1, -400);
+    EXPECT_EQ(a().layout.splitPosition, kMinimumSplit);
+    EXPECT_EQ(placeOf(a().windows.tree).right, 1);
+    expectLayout(kMinimumSplit);
+
+    // Beyond the right edge: allowed while dragging, W - 10 on release.
+    drag(kMinimumSplit - 1, width + 300);
+    EXPECT_EQ(a().layout.splitPosition, width - 10);
+    expectLayout(width - 10);
+    EXPECT_FALSE(a().layout.dragging);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(LayoutTest, AClickWithoutMovingKeepsTheSplitAndStillLaysOut) {
+    ASSERT_TRUE(start());
+    resizeMain(900, 600);
+    const int split = a().layout.splitPosition;
+    SetWindowPos(a().windows.memo, nullptr, 0, 0, 10, 10, SWP_NOZORDER);  // out of place
+    mouse(WM_LBUTTONDOWN, split - 2);
+    mouse(WM_LBUTTONUP, split - 2);
+    EXPECT_EQ(a().layout.splitPosition, split);
+    expectLayout(split);
+    EXPECT_EQ(GetFocus(), a().windows.splitter);
+}
+
+TEST_F(LayoutTest, MinimiseLeavesTheLayoutAndRestoreLaysOutAgain) {
+    ASSERT_TRUE(start());
+    resizeMain(900, 600);
+    const int split = a().layout.splitPosition;
+    ShowWindow(a().windows.main, SW_MINIMIZE);
+    pumpMessages();
+    EXPECT_EQ(a().layout.splitPosition, split);
+    a().layout.splitPosition = split + 50;
+    ShowWindow(a().windows.main, SW_RESTORE);
+    pumpMessages();
+    expectLayout(split + 50);
+}
+
+TEST_F(LayoutTest, MovingTheWindowCarriesThePane) {
+    ASSERT_TRUE(start());
+    resizeMain(900, 600);
+    SetWindowPos(a().windows.main, nullptr, 137, 91, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pumpMessages();
+    expectLayout(a().layout.splitPosition);
+}
+
+}  // namespace
+}  // namespace lumaset::testing
