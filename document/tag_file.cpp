@@ -58,7 +58,6 @@ constexpr int kRecordSize4098 = 364;
 constexpr int kRecordSize4103 = 616;
 constexpr int kDiscardedTailStart = 414;  // end of the 50-byte title text of 4099..4103
 constexpr int kDiscardedTailEnd = 484;
-constexpr int kLegacyTitleTextSize = kDiscardedTailStart - 364;
 
 // Byte offsets that older versions used for other things than now.
 constexpr int kOffset351 = 351;
