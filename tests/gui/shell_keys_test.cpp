@@ -1,0 +1,205 @@
+#include "gui/gui_support.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "resources/resource_ids.h"
+#include "shell/main_window.h"
+#include "shell/memo_edit.h"
+#include "shell/text_convert.h"
+#include "shell/tree_mirror.h"
+
+namespace lumaset::testing {
+namespace {
+
+class KeysTest : public GuiTest {
+protected:
+    void TearDown() override {
+        holdControl(false);
+        GuiTest::TearDown();
+    }
+    void holdControl(bool held) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = held ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+    // A key press as the message loop gets it, then whatever it leads to.
+    void press(HWND target, UINT key) {
+        MSG msg{target, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+        routeMessage(msg);
+        MSG up{target, WM_KEYUP, key, LPARAM(0xC0000001), GetTickCount(), {}};
+        routeMessage(up);
+        pumpMessages();
+    }
+    void selectRecord(int position) {
+        SendMessageW(a().windows.tree, TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(position ? itemForRecord(a(), position) : a().tree.rootItem));
+        pumpMessages();
+    }
+    void typeIntoMemo(const std::wstring& text) {
+        for (wchar_t ch : text) SendMessageW(a().windows.memo, WM_CHAR, ch, 1);
+        pumpMessages();
+    }
+    void setClipboardText(const std::wstring& text) {
+        ASSERT_TRUE(OpenClipboard(a().windows.main));
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(block);
+        SetClipboardData(CF_UNICODETEXT, block);
+        CloseClipboard();
+    }
+    std::wstring clipboardText() {
+        std::wstring text;
+        if (!OpenClipboard(a().windows.main)) return text;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return text;
+    }
+};
+
+TEST_F(KeysTest, EnterEscapeAndCtrlTabMoveTheFocusBetweenTreeAndPane) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    appendSyntax(a().document, "first", 1);
+    buildTree(a());
+    pumpMessages();
+
+    // Memo shown: Enter on the tree goes to the memo, Escape comes back.
+    SetFocus(w.tree);
+    press(w.tree, VK_RETURN);
+    EXPECT_EQ(GetFocus(), w.memo);
+    press(w.memo, VK_ESCAPE);
+    EXPECT_EQ(GetFocus(), w.tree);
+
+    // A syntax selected: Enter goes to the pane's name field.
+    selectRecord(3);
+    SetFocus(w.tree);
+    press(w.tree, VK_RETURN);
+    EXPECT_EQ(GetFocus(), GetDlgItem(w.propertyPane, IDC_NAME));
+
+    // Ctrl+Tab from anywhere else returns to the tree, and from the tree
+    // goes on to the pane.
+    holdControl(true);
+    press(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), w.tree);
+    press(w.tree, VK_TAB);
+    EXPECT_EQ(GetFocus(), GetDlgItem(w.propertyPane, IDC_NAME));
+    holdControl(false);
+
+    // A plain Tab on the tree is the tree's own business.
+    SetFocus(w.tree);
+    press(w.tree, VK_TAB);
+    EXPECT_EQ(GetFocus(), w.tree);
+}
+
+TEST_F(KeysTest, CtrlXInTheMemoCutsMemoText) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    appendSyntax(a().document, "keep me", 1);
+    buildTree(a());
+    pumpMessages();
+    SetFocus(w.memo);
+    typeIntoMemo(L"memo words");
+    SendMessageW(w.memo, EM_SETSEL, 0, 4);
+    setClipboardText(L"before");
+    holdControl(true);
+    press(w.memo, 'X');
+    holdControl(false);
+    EXPECT_EQ(windowText(w.memo), L" words");
+    EXPECT_EQ(clipboardText(), L"memo");
+    EXPECT_EQ(a().document.syntaxCount(), 4);
+}
+
+TEST_F(KeysTest, TypingInTheMemoMarksTheDocumentModified) {
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(a().file.modified);
+    typeIntoMemo(L"x");
+    EXPECT_TRUE(a().file.modified);
+    EXPECT_EQ(windowText(a().windows.main), L"(新規) (更新) - Tarvelonカラー構文エディタ");
+    EXPECT_EQ(memoTextFromEdit(a()), std::optional<std::string>("x"));
+}
+
+TEST_F(KeysTest, TheMemoRefusesInputPastItsByteLimit) {
+    ASSERT_TRUE(start());
+    HWND memo = a().windows.memo;
+    // One byte short of the limit, in lines as a memo would be.
+    std::wstring nearlyFull;
+    while (nearlyFull.size() + 60 <= std::size_t(kMaxMemoBytes - 1)) nearlyFull += std::wstring(58, L'a') + L"\r\n";
+    nearlyFull.append(std::size_t(kMaxMemoBytes - 1) - nearlyFull.size(), L'a');
+    SetWindowTextW(memo, nearlyFull.c_str());
+    SendMessageW(memo, EM_SETSEL, kMaxMemoBytes, kMaxMemoBytes);
+    typeIntoMemo(L"あ");  // two bytes, one left: refused
+    EXPECT_EQ(GetWindowTextLengthW(memo), kMaxMemoBytes - 1);
+    typeIntoMemo(L"bc");  // the b fits, the c does not
+    EXPECT_EQ(GetWindowTextLengthW(memo), kMaxMemoBytes);
+    EXPECT_EQ(memoTextFromEdit(a())->size(), std::size_t(kMaxMemoBytes));
+
+    // Replacing a selection frees its bytes first.
+    SendMessageW(memo, EM_SETSEL, 0, 2);
+    typeIntoMemo(L"あ");
+    EXPECT_EQ(memoTextFromEdit(a())->size(), std::size_t(kMaxMemoBytes));
+
+    // Pasting takes what fits, whole characters only.
+    SendMessageW(memo, EM_SETSEL, 0, 2);  // frees "あa": 3 bytes
+    setClipboardText(L"いうえ");
+    SendMessageW(memo, WM_PASTE, 0, 0);
+    const std::optional<std::string> bytes = memoTextFromEdit(a());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), std::size_t(kMaxMemoBytes - 1));
+    EXPECT_EQ(bytes->substr(0, 2), cp932FromWide(L"い"));
+    EXPECT_EQ(wideFromCp932(bytes->substr(0, 3)), L"いa");
+}
+
+TEST_F(KeysTest, AnUntouchedMemoGivesBackTheFilesOwnBytes) {
+    ASSERT_TRUE(start());
+    // 0x85 0x40 has no character in cp932: it would not survive a round trip.
+    const std::string stored = "x\x85\x40y\r\nz";
+    a().document.setMemoText(stored);
+    showMemoText(a());
+    EXPECT_FALSE(a().file.modified);
+    EXPECT_EQ(memoTextFromEdit(a()), std::optional<std::string>(stored));
+    // Emptied by the user: no memo at all.
+    SetWindowTextW(a().windows.memo, L"");
+    SendMessageW(a().windows.memo, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(memoTextFromEdit(a()), std::nullopt);
+}
+
+TEST_F(KeysTest, ToolbarButtonsAndTheirTooltips) {
+    ASSERT_TRUE(start());
+    HWND toolbar = a().windows.toolbar;
+    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 16);
+    const int commands[16] = {0, IDM_FILE_NEW, IDM_FILE_OPEN, IDM_FILE_SAVE, 0, IDM_EDIT_CUT, IDM_EDIT_COPY_TREE,
+                              IDM_EDIT_COPY_ONE, IDM_EDIT_PASTE, IDM_EDIT_PASTE_CHILD, 0, IDM_EDIT_NEW_SYNTAX,
+                              IDM_EDIT_NEW_CHILD, 0, IDM_ORDER_UP, IDM_ORDER_DOWN};
+    for (int i = 0; i < 16; ++i) {
+        TBBUTTON button{};
+        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(button.idCommand, commands[i]) << i;
+        EXPECT_EQ((button.fsStyle & BTNS_SEP) != 0, commands[i] == 0) << i;
+        if (commands[i]) EXPECT_TRUE(button.fsState & TBSTATE_ENABLED) << i;
+    }
+    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_COPY_TREE), L"小構文も含めてコピー (Ctrl+C)");
+    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_NEW_CHILD), L"新規小構文 (Ctrl+M)");
+    EXPECT_STREQ(tooltipTextForCommand(IDM_ORDER_DOWN), L"順位を下げる (Ctrl+D)");
+
+    // As the tooltip asks the main window; an unknown id gets the first text.
+    for (auto [id, expected] : {std::pair{IDM_EDIT_PASTE_CHILD, L"小構文として貼り付け (Ctrl+R)"},
+                                std::pair{IDM_HELP_ABOUT, L"新規作成"}}) {
+        NMTTDISPINFOW info{};
+        info.hdr.hwndFrom = toolbar;
+        info.hdr.idFrom = UINT_PTR(id);
+        info.hdr.code = TTN_NEEDTEXTW;
+        SendMessageW(a().windows.main, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(info.lpszText, expected);
+        EXPECT_EQ(info.hinst, nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace lumaset::testing
