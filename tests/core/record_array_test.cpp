@@ -94,14 +94,5 @@ TEST(RecordArray, FailedGrowthLeavesTheArrayUnchanged) {
     for (int i = 0; i < 20; ++i) EXPECT_EQ(valueAt(a, i), i);
 }
 
-TEST(RecordArray, ReleasedArrayHandsOutNothing) {
-    RecordArray a;
-    ASSERT_TRUE(a.resetToCount(3, sizeof(Item)));
-    a.release();
-    EXPECT_FALSE(a.holdsBlock());
-    EXPECT_EQ(a.at(0), nullptr);
-    EXPECT_FALSE(a.insertAt(0, item(1).bytes));
-}
-
 }  // namespace
 }  // namespace lumaset

@@ -178,13 +178,12 @@ TEST_F(TagFileSave, EveryFailingStepKeepsTheOldFile) {
     EXPECT_EQ(readFileBytes(path).size(), 68 + 6 * 684 + 61 + 2 * 234 + doc.memoText().size() + 1);
 }
 
-TEST_F(TagFileSave, SavingIntoAMissingFolderFailsOnCreate) {
-    const auto path = folder.path() / "no such folder" / "x.tag";
-    EXPECT_FALSE(saveTagFile(doc, path));
-    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "の作成に失敗しました。")});
-}
+TEST_F(TagFileSave, MissingFilesAndFoldersAreReported) {
+    const auto nowhere = folder.path() / "no such folder" / "x.tag";
+    EXPECT_FALSE(saveTagFile(doc, nowhere));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(nowhere, "の作成に失敗しました。")});
+    recordedErrors().clear();
 
-TEST_F(TagFileSave, OpenFailuresTellMissingFromOther) {
     fillDocument(doc);
     const auto missing = folder / "missing.tag";
     EXPECT_FALSE(loadTagFile(doc, missing));
@@ -200,6 +199,18 @@ TEST_F(TagFileSave, OpenFailuresTellMissingFromOther) {
     EXPECT_EQ(doc.syntaxCount(), 3);
     EXPECT_FALSE(doc.hasMemo());
 }
+
+#ifdef _WIN32
+// The reader opens unshared, so a file someone else holds is an open failure.
+TEST_F(TagFileSave, FileInUseIsAnOpenFailure) {
+    const auto path = folder / "busy.tag";
+    ASSERT_TRUE(saveTagFile(doc, path));
+    FileSource holder;
+    ASSERT_EQ(holder.open(path), OpenResult::Opened);
+    EXPECT_FALSE(loadTagFile(doc, path));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "のオープンで何らかのエラーが発生しました。")});
+}
+#endif
 
 }  // namespace
 }  // namespace lumaset
