@@ -19,7 +19,7 @@ SyntaxRecord userRecord(const char* name, int depth) {
 // A document with user records at positions 3 .. 3+n-1, all at depth 1.
 void addUserRecords(Document& doc, int n) {
     for (int i = 0; i < n; ++i) {
-        char name[8];
+        char name[16];
         std::snprintf(name, sizeof name, "u%d", 3 + i);
         ASSERT_TRUE(doc.insertSyntax(doc.syntaxCount(), userRecord(name, 1)));
     }
