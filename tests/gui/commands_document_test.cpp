@@ -283,17 +283,5 @@ TEST_F(DocumentCommandsTest, RecentFileCommandOpensLikeOpen) {
     EXPECT_EQ(ui().processStarts[0].commandLine, quotedExe() + L" \"" + file.wstring() + L"\"");
 }
 
-TEST_F(DocumentCommandsTest, HelpAboutAndCommandsStillToComeReturnOne) {
-    ASSERT_TRUE(start());
-    EXPECT_EQ(runCommand(IDM_HELP_CONTENTS), 1);
-    EXPECT_EQ(ui().helpContexts, std::vector<unsigned>{0});
-    EXPECT_EQ(runCommand(IDM_HELP_ABOUT), 1);
-    EXPECT_EQ(ui().dialogs, std::vector<int>{IDD_ABOUT});
-    for (int id : {IDM_EDIT_DELETE, IDM_INDEX_EDIT, 12345, IDM_RECENT_SEPARATOR, IDM_RECENT_FIRST}) {
-        EXPECT_EQ(runCommand(id), 1) << id;
-    }
-    EXPECT_TRUE(ui().messageBoxes.empty());
-}
-
 }  // namespace
 }  // namespace lumaset::testing

@@ -18,16 +18,6 @@ TEST(RecentFileList, SamePathInAnyLetterCaseMovesToNewest) {
     EXPECT_EQ(list.size(), 5u);
 }
 
-TEST(RecentFileList, SixthPathDropsTheOldest) {
-    Entries list;
-    for (int i = 1; i <= 6; ++i) addRecentEntry(list, L"C:\\f" + std::to_wstring(i) + L".tag");
-    EXPECT_EQ(list, (Entries{L"C:\\f2.tag", L"C:\\f3.tag", L"C:\\f4.tag", L"C:\\f5.tag", L"C:\\f6.tag"}));
-
-    // Re-adding an entry of a full list keeps all five.
-    addRecentEntry(list, L"C:\\F3.TAG");
-    EXPECT_EQ(list, (Entries{L"C:\\f2.tag", L"C:\\f4.tag", L"C:\\f5.tag", L"C:\\f6.tag", L"C:\\F3.TAG"}));
-}
-
 TEST(RecentFileList, MenuIsNewestFirstWithCurrentDirectoryLeftOut) {
     const Entries list{L"C:\\workshop\\b.tag", L"D:\\x.tag", L"C:\\WORK\\a.tag"};
     const auto items = recentMenuItems(list, L"C:\\work");
@@ -55,12 +45,6 @@ TEST(RecentFileList, CommandIdsMapToEntries) {
     EXPECT_FALSE(recentEntryForCommand(list, 1000));  // the separator
     EXPECT_FALSE(recentEntryForCommand(list, 1006));
     EXPECT_FALSE(recentEntryForCommand(list, 40002));
-}
-
-TEST(RecentFileList, ValueNames) {
-    EXPECT_EQ(recentValueName(0), L"FileHist00");
-    EXPECT_EQ(recentValueName(4), L"FileHist04");
-    EXPECT_EQ(recentValueName(5), L"FileHist05");
 }
 
 }  // namespace
