@@ -40,6 +40,26 @@ constexpr int kSeparator = -1;
 // Button positions: image index, or a separator.
 constexpr int kButtonLayout[] = {kSeparator, 0, 1, 2, kSeparator, 3, 4, 5, 6, 7, kSeparator, 8, 9, kSeparator, 10, 11};
 
+constexpr UINT_PTR kToolbarSubclassId = 1;
+
+// The toolbar paints on button face whatever the frame's own background:
+// some toolbar implementations leave their background to the parent,
+// whose dark grey would swallow the separators and the pictures' outlines.
+LRESULT CALLBACK toolbarSubclassProc(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(toolbar, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(toolbar, toolbarSubclassProc, kToolbarSubclassId);
+        break;
+    }
+    return DefSubclassProc(toolbar, message, wParam, lParam);
+}
+
 }  // namespace
 
 const wchar_t* tooltipTextForCommand(int commandId) {
@@ -63,9 +83,11 @@ HWND createToolbar(App& app) {
         button.fsStyle = BTNS_BUTTON;
         button.iString = image;
     }
-    return CreateToolbarEx(app.windows.main, WS_CHILD | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImageCount,
-                           app.windows.instance, IDB_TOOLBAR, buttons.data(), int(buttons.size()), kButtonWidth,
-                           kButtonHeight, kButtonWidth, kButtonHeight, sizeof(TBBUTTON));
+    HWND toolbar = CreateToolbarEx(app.windows.main, WS_CHILD | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImageCount,
+                                   app.windows.instance, IDB_TOOLBAR, buttons.data(), int(buttons.size()),
+                                   kButtonWidth, kButtonHeight, kButtonWidth, kButtonHeight, sizeof(TBBUTTON));
+    if (toolbar) SetWindowSubclass(toolbar, toolbarSubclassProc, kToolbarSubclassId, 0);
+    return toolbar;
 }
 
 }  // namespace lumaset
