@@ -288,10 +288,28 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     return true;
 }
 
+namespace {
+
+// The help viewer can only have been started for a help file beside the
+// program; without one, asking it to quit could start a viewer instead.
+bool helpFileBesideProgram(HINSTANCE instance) {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length;
+    while ((length = GetModuleFileNameW(instance, path.data(), DWORD(path.size()))) == path.size())
+        path.resize(path.size() * 2);
+    if (length == 0) return false;
+    path.resize(length);
+    path.erase(path.find_last_of(L'\\') + 1);
+    path += kHelpFileName;
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
 int runLumaset(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand) {
     if (!startMainWindow(instance, commandLineTail, showCommand)) return 0;
     const int code = runMessageLoop();
-    WinHelpW(nullptr, kHelpFileName, HELP_QUIT, 0);
+    if (helpFileBesideProgram(instance)) WinHelpW(nullptr, kHelpFileName, HELP_QUIT, 0);
     return code;
 }
 
