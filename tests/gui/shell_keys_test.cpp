@@ -170,20 +170,10 @@ TEST_F(KeysTest, AnUntouchedMemoGivesBackTheFilesOwnBytes) {
     EXPECT_EQ(memoTextFromEdit(a()), std::nullopt);
 }
 
-TEST_F(KeysTest, ToolbarButtonsAndTheirTooltips) {
+TEST_F(KeysTest, ToolbarTooltips) {
     ASSERT_TRUE(start());
     HWND toolbar = a().windows.toolbar;
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 16);
-    const int commands[16] = {0, IDM_FILE_NEW, IDM_FILE_OPEN, IDM_FILE_SAVE, 0, IDM_EDIT_CUT, IDM_EDIT_COPY_TREE,
-                              IDM_EDIT_COPY_ONE, IDM_EDIT_PASTE, IDM_EDIT_PASTE_CHILD, 0, IDM_EDIT_NEW_SYNTAX,
-                              IDM_EDIT_NEW_CHILD, 0, IDM_ORDER_UP, IDM_ORDER_DOWN};
-    for (int i = 0; i < 16; ++i) {
-        TBBUTTON button{};
-        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-        EXPECT_EQ(button.idCommand, commands[i]) << i;
-        EXPECT_EQ((button.fsStyle & BTNS_SEP) != 0, commands[i] == 0) << i;
-        if (commands[i]) EXPECT_TRUE(button.fsState & TBSTATE_ENABLED) << i;
-    }
     EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_COPY_TREE), L"小構文も含めてコピー (Ctrl+C)");
     EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_NEW_CHILD), L"新規小構文 (Ctrl+M)");
     EXPECT_STREQ(tooltipTextForCommand(IDM_ORDER_DOWN), L"順位を下げる (Ctrl+D)");

@@ -59,23 +59,6 @@ TEST_F(MainWindowTest, ClipboardChainMessagesGoOnToTheNextViewer) {
     DestroyWindow(other);
 }
 
-TEST_F(MainWindowTest, PatternFieldsAndMemoShareAFixedPitchFont) {
-    ASSERT_TRUE(start());
-    const MainWindows& w = a().windows;
-    ASSERT_NE(w.patternFont, nullptr);
-    LOGFONTW font{};
-    GetObjectW(w.patternFont, sizeof font, &font);
-    EXPECT_STREQ(font.lfFaceName, L"ＭＳ ゴシック");
-    EXPECT_EQ(font.lfPitchAndFamily, FIXED_PITCH);
-    EXPECT_NE(font.lfHeight, 0);
-    for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE})
-        EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageW(w.propertyPane, id, WM_GETFONT, 0, 0)), w.patternFont)
-            << id;
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(w.memo, WM_GETFONT, 0, 0)), w.patternFont);
-    EXPECT_NE(reinterpret_cast<HFONT>(SendDlgItemMessageW(w.propertyPane, IDC_COLOUR_LINES, WM_GETFONT, 0, 0)),
-              w.patternFont);
-}
-
 TEST_F(MainWindowTest, ActivatePaneMessageAndCloseWithoutChanges) {
     ASSERT_TRUE(start());
     const MainWindows& w = a().windows;
