@@ -216,9 +216,11 @@ void onRecentFilesChanged(App& app) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& a = app();
-    // Another main window in this process (a test's second instance) only
-    // answers the broadcast and closes.
-    if (message != WM_CREATE && a.windows.main != window) {
+    // The process has one main window; another of the class (a test's
+    // stand-in for a second instance) only answers the broadcast.
+    const bool ours = a.windows.main == window ||
+                      (message == WM_CREATE && !(a.windows.main && IsWindow(a.windows.main)));
+    if (!ours) {
         if (message == WMU_RECENT_FILES_CHANGED) return 0;
         return DefWindowProcW(window, message, wParam, lParam);
     }
