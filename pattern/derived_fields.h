@@ -17,7 +17,9 @@ int countPatternLines(std::string_view pattern);
 std::string removeSeparators(std::string_view pattern);
 
 // Largest second number of the position elements in the code, or -1 when
-// the code leaves it open. The walk stays inside the field.
+// the code leaves it open. The walk stays inside the field; a code that runs
+// off its end counts as open too. An opcode above 14 is reported as
+// "Internal error" and yields 0.
 int scanTitleCode(const std::uint8_t* code, int fieldSize);
 
 // Recomputes patternLines, patternNoSep and titleMaxSecond of one record.
