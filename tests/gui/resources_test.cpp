@@ -375,6 +375,13 @@ TEST(Resources, ManifestAsksForCommonControls6AndDpiAwareness) {
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+
+    // And it takes effect: the process's activation context redirects
+    // comctl32.dll to the version 6 assembly.
+    ACTCTX_SECTION_KEYED_DATA redirect{};
+    redirect.cbSize = sizeof redirect;
+    EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
+                                         L"comctl32.dll", &redirect));
 }
 
 }  // namespace
