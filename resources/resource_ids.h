@@ -60,6 +60,26 @@
 #define IDC_MESSAGE_FORMAT 1017
 #define IDC_PROPERTIES_HELP 3   // not IDHELP (9): the pane's buttons are 1, 2, 3
 
+// Index list (dialog 108)
+#define IDC_INDEX_LIST 1012
+#define IDC_INDEX_PROPERTIES 1013
+#define IDC_INDEX_ADD 1014
+#define IDC_INDEX_DELETE 1015
+
+// Index (dialog 109)
+#define IDC_INDEX_TREE 559
+#define IDC_INDEX_NAME 579
+
+// Message format (dialog 112)
+#define IDC_MF_ALLOW_COMMENT 1021
+#define IDC_MF_CHECK_DATE 1025
+#define IDC_MF_UP_ARROW_COMMENT 1031
+#define IDC_MF_CHECK_NUMBER 1034
+#define IDC_MF_NUMBER 1035
+#define IDC_MF_DATE 1036
+#define IDC_MF_COMMENT 1037
+#define IDC_MF_HELP 3
+
 // Private window messages (WM_USER based)
 #define WMU_ACTIVATE_PANE (0x0400)          // to the main window
 #define WMU_RECENT_FILES_CHANGED (0x0400 + 100)  // to every main window

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,105 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         case Spin: EXPECT_TRUE(sameClass(got.cls, UPDOWN_CLASSW)); break;
         }
     }
+}
+
+TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
+    DialogTemplate t = loadDialog(IDD_MESSAGE_FORMAT);
+    EXPECT_EQ(t.caption, L"発言形式の指定");
+    EXPECT_EQ(t.cx, 202);
+    EXPECT_EQ(t.cy, 171);
+    EXPECT_EQ(t.face, L"ＭＳ Ｐゴシック");
+    const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(t.style & frame, frame);
+    struct Row {
+        int id;
+        const wchar_t* text;
+        short x, y, cx, cy;
+        DWORD type;  // BS_ type for buttons, ~0 for statics and edits
+    };
+    const DWORD other = ~DWORD{0};
+    const Row rows[] = {
+        {1034, L"発言番号をチェックする", 6, 7, 89, 10, BS_AUTOCHECKBOX},
+        {-1, L"発言番号の構文(&N):", 17, 25, 65, 8, other},
+        {1035, L"", 93, 22, 100, 14, other},
+        {1025, L"発言の日付をチェックする(&T)", 6, 44, 106, 10, BS_AUTOCHECKBOX},
+        {-1, L"日付部分の構文(&D):", 17, 64, 63, 8, other},
+        {1036, L"", 93, 60, 100, 14, other},
+        {1021, L"コメント発言も可能(&C)", 6, 86, 86, 10, BS_AUTOCHECKBOX},
+        {-1, L"コメント番号の構文(&C):", 17, 106, 74, 8, other},
+        {1037, L"", 93, 102, 100, 14, other},
+        {1031, L"「↑」を直前の発言のコメント発言という意味とする(&U)", 21, 124, 171, 10, BS_AUTOCHECKBOX},
+        {1, L"OK", 22, 146, 50, 15, BS_DEFPUSHBUTTON},
+        {2, L"ｷｬﾝｾﾙ", 78, 146, 50, 15, BS_PUSHBUTTON},
+        {3, L"ヘルプ(&H)", 135, 146, 50, 15, BS_PUSHBUTTON},
+    };
+    ASSERT_EQ(t.items.size(), std::size(rows));
+    for (size_t i = 0; i < t.items.size(); ++i) {
+        const DialogItem& got = t.items[i];
+        const Row& want = rows[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(static_cast<WORD>(got.id), static_cast<WORD>(want.id));
+        EXPECT_EQ(got.text, want.text);
+        EXPECT_EQ(got.x, want.x);
+        EXPECT_EQ(got.y, want.y);
+        EXPECT_EQ(got.cx, want.cx);
+        EXPECT_EQ(got.cy, want.cy);
+        if (want.type != other) EXPECT_EQ(got.style & BS_TYPEMASK, want.type);
+        if (sameClass(got.cls, L"Edit")) EXPECT_TRUE(got.style & ES_AUTOHSCROLL);
+    }
+}
+
+TEST(Resources, IndexDialogsHaveTheirControls) {
+    DialogTemplate list = loadDialog(IDD_INDEX_LIST);
+    EXPECT_EQ(list.caption, L"索引一覧");
+    DialogTemplate index = loadDialog(IDD_INDEX);
+    EXPECT_EQ(index.caption, L"索引");
+    auto find = [](const DialogTemplate& t, int id) -> const DialogItem* {
+        for (const DialogItem& item : t.items)
+            if (static_cast<WORD>(item.id) == static_cast<WORD>(id)) return &item;
+        return nullptr;
+    };
+    auto text = [](const DialogTemplate& t, const wchar_t* s) {
+        for (const DialogItem& item : t.items)
+            if (item.text == s) return true;
+        return false;
+    };
+
+    const DialogItem* names = find(list, IDC_INDEX_LIST);
+    ASSERT_NE(names, nullptr);
+    EXPECT_TRUE(sameClass(names->cls, L"ListBox"));
+    EXPECT_FALSE(names->style & LBS_SORT);  // table order
+    EXPECT_TRUE(names->style & LBS_NOTIFY);
+    EXPECT_TRUE(names->style & WS_VSCROLL);
+    EXPECT_TRUE(text(list, L"索引一覧(&L):"));
+    const DialogItem* close = find(list, IDOK);
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text, L"閉じる");
+    EXPECT_EQ(close->style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
+    for (auto [id, label] : {std::pair{IDC_INDEX_PROPERTIES, L"プロパティ(&P)..."},
+                             std::pair{IDC_INDEX_ADD, L"追加(&A)..."}, std::pair{IDC_INDEX_DELETE, L"削除(&D)"}}) {
+        const DialogItem* button = find(list, id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(button->text, label);
+    }
+
+    const DialogItem* tree = find(index, IDC_INDEX_TREE);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(sameClass(tree->cls, WC_TREEVIEWW));
+    const DWORD treeStyle =
+        TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP;
+    EXPECT_EQ(tree->style & treeStyle, treeStyle);
+    ASSERT_NE(find(index, IDC_INDEX_NAME), nullptr);
+    EXPECT_TRUE(text(index, L"名前(&N):"));
+    EXPECT_TRUE(text(index, L"構文定義一覧(&L);"));
+    bool hintRight = false;
+    for (const DialogItem& item : index.items)
+        if (item.text == L"SPACEキーで選択/選択解除") hintRight = (item.style & SS_TYPEMASK) == SS_RIGHT;
+    EXPECT_TRUE(hintRight);
+    ASSERT_NE(find(index, IDOK), nullptr);
+    EXPECT_EQ(find(index, IDOK)->style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
+    ASSERT_NE(find(index, IDCANCEL), nullptr);
+    EXPECT_EQ(find(index, IDCANCEL)->text, L"ｷｬﾝｾﾙ");
 }
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
