@@ -343,8 +343,12 @@ TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
         EXPECT_EQ(got.y, want.y);
         EXPECT_EQ(got.cx, want.cx);
         EXPECT_EQ(got.cy, want.cy);
-        if (want.type != other) EXPECT_EQ(got.style & BS_TYPEMASK, want.type);
-        if (sameClass(got.cls, L"Edit")) EXPECT_TRUE(got.style & ES_AUTOHSCROLL);
+        if (want.type != other) {
+            EXPECT_EQ(got.style & BS_TYPEMASK, want.type);
+        }
+        if (sameClass(got.cls, L"Edit")) {
+            EXPECT_TRUE(got.style & ES_AUTOHSCROLL);
+        }
     }
 }
 
