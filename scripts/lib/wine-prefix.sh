@@ -12,8 +12,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # there by itself, so captions and menus lose their Marlett glyphs.
 WINE_FONT_DIR=/usr/share/wine/fonts
 
-# Imports .reg text (UTF-8 here) into the prefix. regedit wants UTF-16 to keep
-# non-ASCII value names intact.
+# Imports .reg text (UTF-8 here) into the prefix; fails when regedit does.
+# regedit wants UTF-16 to keep non-ASCII value names intact.
 _lumaset_import_reg() {
     local file="$1"
     iconv -f UTF-8 -t UTF-16 > "$file"
@@ -55,14 +55,14 @@ prepare_wine_prefix() {
     mkdir -p "$prefix"
     (
         flock 9
-        if [ ! -f "$prefix/system.reg" ]; then
+        if [ ! -d "$prefix/drive_c" ]; then
             "$WINE64" wineboot --init >/dev/null 2>&1 || true
         fi
         # Marker carries a version, so prefixes made by older scripts get the
         # current list too.
         if [ ! -f "$prefix/.lumaset-fonts-2" ]; then
-            _lumaset_font_replacements | _lumaset_import_reg "$prefix/lumaset-fonts.reg"
-            touch "$prefix/.lumaset-fonts-2"
+            _lumaset_font_replacements | _lumaset_import_reg "$prefix/lumaset-fonts.reg" &&
+                touch "$prefix/.lumaset-fonts-2"
         fi
         local fonts="$prefix/drive_c/windows/Fonts"
         if [ -f "$WINE_FONT_DIR/marlett.ttf" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
@@ -73,8 +73,8 @@ prepare_wine_prefix() {
                 printf 'Windows Registry Editor Version 5.00\r\n\r\n'
                 printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
                 printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n\r\n' "$desktop"
-            } | _lumaset_import_reg "$prefix/lumaset-desktop.reg"
-            touch "$prefix/.lumaset-desktop-$desktop"
+            } | _lumaset_import_reg "$prefix/lumaset-desktop.reg" &&
+                touch "$prefix/.lumaset-desktop-$desktop"
             # The desktop process reads its settings only when it starts:
             # let this session's wineserver end before the program runs.
             "$WINESERVER" -w 2>/dev/null
