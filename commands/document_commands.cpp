@@ -12,6 +12,7 @@
 #include "shell/text_convert.h"
 #include "shell/tree_mirror.h"
 #include "shell/ui_calls.h"
+#include "shell/win_paths.h"
 
 namespace lumaset {
 
@@ -19,26 +20,6 @@ namespace {
 
 constexpr wchar_t kOpenDialogTitle[] = L"カラー構文定義ファイルを開く";
 constexpr wchar_t kSaveDialogTitle[] = L"カラー構文定義ファイルの保存";
-
-std::wstring programPath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD written = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (written == 0) return {};
-        if (written < buffer.size()) return std::wstring(buffer.data(), written);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-std::wstring currentDirectory() {
-    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
-    if (needed == 0) return {};
-    std::wstring dir(needed, L'\0');
-    const DWORD written = GetCurrentDirectoryW(needed, dir.data());
-    if (written == 0 || written >= needed) return {};
-    dir.resize(written);
-    return dir;
-}
 
 // documentPath empty: a new, empty instance.
 bool launchInstance(const std::wstring& documentPath) {

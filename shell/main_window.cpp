@@ -13,6 +13,7 @@
 #include "shell/memo_edit.h"
 #include "shell/recent_files.h"
 #include "shell/tree_mirror.h"
+#include "shell/win_paths.h"
 
 namespace lumaset {
 
@@ -77,18 +78,6 @@ void applyPatternFont(App& app) {
     for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE})
         SendMessageW(GetDlgItem(w.propertyPane, id), WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
     SendMessageW(w.memo, WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
-}
-
-// A relative path would mean something else once a file dialog has moved
-// the current directory, and in the recent-file list of another instance.
-std::wstring fullPath(const std::wstring& path) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD got = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (got == 0 || got >= needed) return path;
-    full.resize(got);
-    return full;
 }
 
 // Loads the file named on the command line, or starts a new document.
@@ -290,28 +279,12 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     return true;
 }
 
-namespace {
-
-// The help viewer can only have been started for a help file beside the
-// program; without one, asking it to quit could start a viewer instead.
-bool helpFileBesideProgram(HINSTANCE instance) {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length;
-    while ((length = GetModuleFileNameW(instance, path.data(), DWORD(path.size()))) == path.size())
-        path.resize(path.size() * 2);
-    if (length == 0) return false;
-    path.resize(length);
-    path.erase(path.find_last_of(L'\\') + 1);
-    path += kHelpFileName;
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
-
 int runLumaset(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand) {
     if (!startMainWindow(instance, commandLineTail, showCommand)) return 0;
     const int code = runMessageLoop();
-    if (helpFileBesideProgram(instance)) WinHelpW(nullptr, kHelpFileName, HELP_QUIT, 0);
+    // The help viewer can only have been started for a help file beside the
+    // program; without one, asking it to quit could start a viewer instead.
+    if (helpFileBesideProgram()) WinHelpW(nullptr, kHelpFileName, HELP_QUIT, 0);
     return code;
 }
 

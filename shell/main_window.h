@@ -9,7 +9,6 @@ namespace lumaset {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TarvelonLumaset";
 inline constexpr wchar_t kSplitterClass[] = L"TarvelonLumasetSplit";
-inline constexpr wchar_t kHelpFileName[] = L"LUMASET.HLP";
 inline constexpr int kSplitterWidth = 4;
 inline constexpr int kMinimumSplit = 5;
 

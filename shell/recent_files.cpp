@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "shell/app.h"
 #include "shell/logic/recent_file_list.h"
+#include "shell/win_paths.h"
 
 namespace lumaset {
 
@@ -34,16 +35,6 @@ std::optional<std::wstring> readValue(HKEY key, const std::wstring& name) {
     while (length < chars && slot[length] != L'\0') ++length;
     if (length > kMaxRecentPathChars) return std::nullopt;
     return std::wstring(slot, length);
-}
-
-std::wstring currentDirectory() {
-    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
-    if (needed == 0) return {};
-    std::wstring dir(needed, L'\0');
-    const DWORD written = GetCurrentDirectoryW(needed, dir.data());
-    if (written == 0 || written >= needed) return {};
-    dir.resize(written);
-    return dir;
 }
 
 void notifyEveryInstance() {

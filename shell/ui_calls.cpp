@@ -8,6 +8,7 @@
 
 #include "document/error_message.h"
 #include "resources/resource_ids.h"
+#include "shell/win_paths.h"
 
 namespace lumaset {
 
@@ -17,20 +18,9 @@ namespace {
 constexpr wchar_t kTagFileFilter[] =
     L"カラー構文定義ﾌｧｲﾙ (.tag)\0*.tag\0すべてのﾌｧｲﾙ (*.*)\0*.*\0";
 constexpr wchar_t kDefaultExtension[] = L"tag";
-constexpr wchar_t kWinHelpFile[] = L"LUMASET.HLP";
 // Large enough for any path the dialog can return; the commands refuse the
 // ones that do not fit the document path instead of the dialog failing.
 constexpr DWORD kFileDialogChars = 32768;
-
-std::filesystem::path programDirectory() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD written = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (written == 0) return {};
-        if (written < buffer.size()) return std::filesystem::path(std::wstring(buffer.data(), written)).parent_path();
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 int realMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
     return MessageBoxW(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), type);
@@ -88,18 +78,17 @@ std::filesystem::path helpPage(unsigned context) {
 }
 
 void realShowHelp(HWND owner, unsigned context) {
-    const std::filesystem::path directory = programDirectory();
-    std::error_code error;
-    if (std::filesystem::is_regular_file(directory / kWinHelpFile, error)) {
+    if (helpFileBesideProgram()) {
         if (context == 0) {
-            WinHelpW(owner, kWinHelpFile, HELP_CONTENTS, 0);
+            WinHelpW(owner, kHelpFileName, HELP_CONTENTS, 0);
         } else {
-            WinHelpW(owner, kWinHelpFile, HELP_CONTEXT, context);
+            WinHelpW(owner, kHelpFileName, HELP_CONTEXT, context);
         }
         return;
     }
     // No WinHelp viewer on current systems: our HTML pages in the browser.
     const std::filesystem::path page = helpPage(context);
+    std::error_code error;
     if (!std::filesystem::is_regular_file(page, error)) {
         showErrorMessage(pathForMessage(page) + "は見つかりません。");
         return;
