@@ -81,6 +81,21 @@ void pumpMessages() {
     }
 }
 
+HTREEITEM treeItem(HWND tree, HTREEITEM item, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+std::wstring treeItemText(HWND tree, HTREEITEM item) {
+    wchar_t buffer[128] = {};
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = buffer;
+    query.cchTextMax = 128;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return buffer;
+}
+
 std::wstring windowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(std::size_t(length) + 1, L'\0');

@@ -55,6 +55,9 @@ ScriptedUi& scriptedUi();
 // message is dropped.
 void pumpMessages();
 std::wstring windowText(HWND window);
+// Tree view queries: the item related by TVGN_*, and an item's text.
+HTREEITEM treeItem(HWND tree, HTREEITEM item, UINT relation);
+std::wstring treeItemText(HWND tree, HTREEITEM item);
 // The window has WS_VISIBLE (its parent may still be hidden).
 bool isShown(HWND window);
 

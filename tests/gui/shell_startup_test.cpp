@@ -14,22 +14,9 @@ using StartupTest = GuiTest;
 
 constexpr wchar_t kNewTitle[] = L"(新規) - Tarvelonカラー構文エディタ";
 
-HTREEITEM firstChild(HWND tree, HTREEITEM item) {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
-}
-HTREEITEM nextSibling(HWND tree, HTREEITEM item) {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-}
-std::wstring itemText(HWND tree, HTREEITEM item) {
-    wchar_t buffer[128] = {};
-    TVITEMW query{};
-    query.mask = TVIF_TEXT | TVIF_HANDLE;
-    query.hItem = item;
-    query.pszText = buffer;
-    query.cchTextMax = 128;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-    return buffer;
-}
+HTREEITEM firstChild(HWND tree, HTREEITEM item) { return treeItem(tree, item, TVGN_CHILD); }
+HTREEITEM nextSibling(HWND tree, HTREEITEM item) { return treeItem(tree, item, TVGN_NEXT); }
+std::wstring itemText(HWND tree, HTREEITEM item) { return treeItemText(tree, item); }
 
 TEST_F(StartupTest, WithoutAFileShowsANewDocumentWithTheMemo) {
     ASSERT_TRUE(start());

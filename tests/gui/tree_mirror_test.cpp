@@ -13,20 +13,9 @@ namespace {
 class TreeMirrorTest : public GuiTest {
 protected:
     HWND tree() { return a().windows.tree; }
-    HTREEITEM next(HTREEITEM item, UINT how) {
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree(), TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-    }
+    HTREEITEM next(HTREEITEM item, UINT how) { return treeItem(tree(), item, how); }
     HTREEITEM parentOf(HTREEITEM item) { return next(item, TVGN_PARENT); }
-    std::wstring textOf(HTREEITEM item) {
-        wchar_t buffer[128] = {};
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = item;
-        query.pszText = buffer;
-        query.cchTextMax = 128;
-        SendMessageW(tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-        return buffer;
-    }
+    std::wstring textOf(HTREEITEM item) { return treeItemText(tree(), item); }
     bool expanded(HTREEITEM item) {
         return (SendMessageW(tree(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
                 TVIS_EXPANDED) != 0;
