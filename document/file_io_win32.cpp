@@ -118,13 +118,18 @@ bool SafeFileWriter::commit() {
     // cannot run (no target yet, another volume, a file system without it)
     // a write-through move does the job.
     bool replaced = false;
-    if (::GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const bool targetExisted = ::GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (targetExisted)
         replaced = ::ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                   nullptr, nullptr) != 0;
     if (!replaced)
         replaced = ::MoveFileExW(temporary_.c_str(), target_.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!replaced) {
+        // ReplaceFileW can fail after it has already removed the old file;
+        // the temporary file is then the only copy left, so it stays.
+        if (targetExisted && ::GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES)
+            temporary_.clear();
         abandon();
         return false;
     }
