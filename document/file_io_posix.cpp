@@ -71,6 +71,8 @@ bool SafeFileWriter::create(const std::filesystem::path& target) {
         if (!ec) target_ = resolved;
     }
     if (injectedFailure(&FileFaults::failCreateAt, &FileFaults::creates)) return false;
+    // A folder in the file's place can never be replaced: say so at once.
+    if (std::filesystem::is_directory(target_, ec)) return false;
 
     const std::string stem = target_.filename().string() + ".lumaset-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {

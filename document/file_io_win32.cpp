@@ -70,6 +70,12 @@ bool SafeFileWriter::create(const std::filesystem::path& target) {
     abandon();
     target_ = target;
     if (injectedFailure(&FileFaults::failCreateAt, &FileFaults::creates)) return false;
+    // A folder or a read-only file in the file's place cannot be written
+    // over: say so at once, not after writing a copy beside it.
+    const DWORD attributes = ::GetFileAttributesW(target_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+        return false;
 
     const std::wstring stem =
         target_.filename().wstring() + L".lumaset-" + std::to_wstring(::GetCurrentProcessId()) + L"-";

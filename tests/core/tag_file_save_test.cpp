@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "document/error_message.h"
 #include "document/file_io.h"
 #include "document/tag_file.h"
@@ -183,6 +187,13 @@ TEST_F(TagFileSave, MissingFilesAndFoldersAreReported) {
     EXPECT_FALSE(saveTagFile(doc, nowhere));
     EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(nowhere, "の作成に失敗しました。")});
     recordedErrors().clear();
+    // A folder in the file's place is refused before anything is written.
+    const auto folderInPlace = folder / "a folder.tag";
+    std::filesystem::create_directory(folderInPlace);
+    EXPECT_FALSE(saveTagFile(doc, folderInPlace));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(folderInPlace, "の作成に失敗しました。")});
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"a folder.tag"});
+    recordedErrors().clear();
 
     fillDocument(doc);
     const auto missing = folder / "missing.tag";
@@ -209,6 +220,19 @@ TEST_F(TagFileSave, FileInUseIsAnOpenFailure) {
     ASSERT_EQ(holder.open(path), OpenResult::Opened);
     EXPECT_FALSE(loadTagFile(doc, path));
     EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "のオープンで何らかのエラーが発生しました。")});
+}
+
+// A read-only file is not written over, and no copy is left beside it.
+TEST_F(TagFileSave, ReadOnlyFileIsACreateFailure) {
+    const auto path = folder / "locked.tag";
+    ASSERT_TRUE(saveTagFile(doc, path));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    fillDocument(doc);
+    EXPECT_FALSE(saveTagFile(doc, path));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "の作成に失敗しました。")});
+    EXPECT_EQ(std::filesystem::file_size(path), 68u + 3u * 684u);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"locked.tag"});
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 
