@@ -49,8 +49,10 @@ std::wstring clipboardText(HWND owner) {
 // A typed character goes in only when the memo stays below its limit, as
 // an edit on a Japanese system refuses input at its byte limit.
 bool refuseCharacter(HWND edit, wchar_t ch) {
-    if (ch < 0x20 && ch != L'\r' && ch != L'\t') return false;  // editing keys
-    const std::size_t width = ch == L'\r' ? 2 : cp932Length(std::wstring_view(&ch, 1));
+    // Enter and Ctrl+Enter (a line feed) both put in CR LF.
+    const bool lineBreak = ch == L'\r' || ch == L'\n';
+    if (ch < 0x20 && !lineBreak && ch != L'\t') return false;  // editing keys
+    const std::size_t width = lineBreak ? 2 : cp932Length(std::wstring_view(&ch, 1));
     return width > roomForInput(edit);
 }
 

@@ -154,6 +154,13 @@ TEST_F(KeysTest, TheMemoRefusesInputPastItsByteLimit) {
     EXPECT_EQ(bytes->size(), std::size_t(kMaxMemoBytes - 1));
     EXPECT_EQ(bytes->substr(0, 2), cp932FromWide(L"い"));
     EXPECT_EQ(wideFromCp932(bytes->substr(0, 3)), L"いa");
+
+    // Full in bytes with room in characters: Ctrl+Enter types a line feed,
+    // which the edit turns into a line break, so it is refused too.
+    SetWindowTextW(memo, std::wstring(std::size_t(kMaxMemoBytes / 2), L'あ').c_str());
+    SendMessageW(memo, EM_SETSEL, 10, 10);
+    typeIntoMemo(L"\n");
+    EXPECT_EQ(GetWindowTextLengthW(memo), kMaxMemoBytes / 2);
 }
 
 TEST_F(KeysTest, AnUntouchedMemoGivesBackTheFilesOwnBytes) {
