@@ -133,9 +133,10 @@ std::optional<std::string> memoTextFromEdit(App& app) {
     }
     const std::wstring text = windowText(edit);
     if (text.empty()) return std::nullopt;
-    std::string bytes = cp932FromWide(text);
-    bytes.resize(cutCp932(bytes, kMaxMemoBytes).size());
-    return bytes;
+    // Whole, even past the limit (a memo written elsewhere with bare line
+    // feeds grows when shown): the writer then refuses it instead of the
+    // end being cut off unseen.
+    return cp932FromWide(text);
 }
 
 }  // namespace lumaset

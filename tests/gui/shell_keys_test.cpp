@@ -161,6 +161,13 @@ TEST_F(KeysTest, TheMemoRefusesInputPastItsByteLimit) {
     SendMessageW(memo, EM_SETSEL, 10, 10);
     typeIntoMemo(L"\n");
     EXPECT_EQ(GetWindowTextLengthW(memo), kMaxMemoBytes / 2);
+
+    // Text past the limit that came in another way is given back whole,
+    // never cut short.
+    const std::wstring over(std::size_t(kMaxMemoBytes / 2 + 10), L'あ');
+    SetWindowTextW(memo, over.c_str());
+    SendMessageW(memo, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(memoTextFromEdit(a()), std::optional<std::string>(cp932FromWide(over)));
 }
 
 TEST_F(KeysTest, AnUntouchedMemoGivesBackTheFilesOwnBytes) {
