@@ -1,4 +1,5 @@
 #include "commands/document_commands.h"
+#include "views/document_state.h"
 
 #include <vector>
 
@@ -6,13 +7,13 @@
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
-#include "shell/app.h"
-#include "shell/memo_edit.h"
-#include "shell/recent_files.h"
-#include "shell/text_convert.h"
-#include "shell/tree_mirror.h"
-#include "shell/ui_calls.h"
-#include "shell/win_paths.h"
+#include "views/app.h"
+#include "views/memo_edit.h"
+#include "views/recent_files.h"
+#include "ui/text_convert.h"
+#include "views/tree_mirror.h"
+#include "ui/ui_calls.h"
+#include "ui/win_paths.h"
 
 namespace lumaset {
 
@@ -205,19 +206,6 @@ int confirmSaveChanges() {
     case IDNO: return 1;
     default: return 0;
     }
-}
-
-void markModified() {
-    App& state = app();
-    if (state.file.modified) return;
-    state.file.modified = true;
-    updateTitle();
-}
-
-void updateTitle() {
-    const App& state = app();
-    if (!state.windows.main) return;
-    SetWindowTextW(state.windows.main, windowTitle(state.file.path, state.file.modified).c_str());
 }
 
 }  // namespace lumaset

@@ -12,7 +12,5 @@ namespace lumaset {
 int runCommand(int commandId);
 int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRestore);
 int confirmSaveChanges();
-void markModified();
-void updateTitle();
 
 }  // namespace lumaset

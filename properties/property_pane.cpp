@@ -1,6 +1,6 @@
 #include "properties/property_pane.h"
 
-#include "shell/tree_mirror.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset {
 

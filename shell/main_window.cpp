@@ -5,15 +5,16 @@
 #include <string>
 
 #include "commands/document_commands.h"
+#include "views/document_state.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
 #include "shell/logic/command_line.h"
-#include "shell/memo_edit.h"
-#include "shell/recent_files.h"
-#include "shell/tree_mirror.h"
-#include "shell/win_paths.h"
+#include "views/memo_edit.h"
+#include "views/recent_files.h"
+#include "views/tree_mirror.h"
+#include "ui/win_paths.h"
 
 namespace lumaset {
 
@@ -48,12 +49,29 @@ bool registerWindowClasses(HINSTANCE instance) {
     return registerClass(main) && registerClass(splitter);
 }
 
+// Wine's tree view keeps the system keys to itself, so Alt+F4, F10 and the
+// menu's access keys never reached the window from the tree; the default
+// handling is what they need on any system.
+LRESULT CALLBACK treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        return DefWindowProcW(tree, message, wParam, lParam);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(tree, treeSystemKeysProc, 1);
+        break;
+    }
+    return DefSubclassProc(tree, message, wParam, lParam);
+}
+
 bool createPanes(App& app) {
     MainWindows& w = app.windows;
     w.tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                              WS_CHILD | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                  TVS_SHOWSELALWAYS,
                              0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
+    if (w.tree) SetWindowSubclass(w.tree, treeSystemKeysProc, 1, 0);
     w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                  w.main, nullptr, w.instance, nullptr);
     w.memo = createMemoEdit(w.main, w.instance);
@@ -122,18 +140,23 @@ void onNcDestroy(App& app) {
     w.patternFont = nullptr;
 }
 
-void onMove(App& app) {
-    const MainWindows& w = app.windows;
-    if (!w.propertyPane) return;
-    POINT corner{app.layout.splitPosition, paneTop(app)};
-    ClientToScreen(w.main, &corner);
-    SetWindowPos(w.propertyPane, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
-}
-
 void onSize(App& app, WPARAM kind) {
     if (kind == SIZE_MINIMIZED) return;
     if (app.windows.toolbar) SendMessageW(app.windows.toolbar, TB_AUTOSIZE, 0, 0);
     layoutPanes(app);
+}
+
+// Focus memory: a message box, a dialog or another program takes the
+// activation; when it comes back the keys go where the user left them.
+void onActivate(App& app, WPARAM wParam) {
+    MainWindows& w = app.windows;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(w.main, focus)) w.lastFocus = focus;
+        return;
+    }
+    if (HIWORD(wParam)) return;  // minimised: nothing to focus yet
+    restoreFocus(app, w.lastFocus);
 }
 
 void onClose(HWND window) {
@@ -203,6 +226,20 @@ void onRecentFilesChanged(App& app) {
 
 }  // namespace
 
+void restoreFocus(App& app, HWND child) {
+    const MainWindows& w = app.windows;
+    const bool usable = child && IsWindow(child) && IsChild(w.main, child) && IsWindowVisible(child) &&
+                        IsWindowEnabled(child);
+    SetFocus(usable ? child : w.tree);
+}
+
+HWND paneFocusTarget(const App& app) {
+    const MainWindows& w = app.windows;
+    HWND last = w.paneLastFocus;
+    if (last && IsWindow(last) && IsChild(w.propertyPane, last) && IsWindowEnabled(last)) return last;
+    return GetDlgItem(w.propertyPane, IDC_NAME);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& a = app();
     // The process has one main window; another of the class (a test's
@@ -217,16 +254,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: onCreate(a, window); return 0;
     case WM_DESTROY: onDestroy(a, window); return 0;
     case WM_NCDESTROY: onNcDestroy(a); break;
-    case WM_MOVE: onMove(a); return 0;
     case WM_SIZE: onSize(a, wParam); return 0;
-    case WM_SETFOCUS: SetFocus(a.windows.tree); return 0;
+    case WM_ACTIVATE: onActivate(a, wParam); return 0;
+    case WM_SETFOCUS: restoreFocus(a, a.windows.lastFocus); return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_NOTIFY: return onNotify(a, reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND: onCommand(a, wParam, lParam); return 0;
     case WM_INITMENUPOPUP: onInitMenuPopup(a); return 0;
     case WM_DRAWCLIPBOARD: onDrawClipboard(a, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: onChangeClipboardChain(a, wParam, lParam); return 0;
-    case WMU_ACTIVATE_PANE: SetActiveWindow(a.windows.propertyPane); return 0;
+    case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "shell/app.h"
+#include "views/app.h"
 
 namespace lumaset {
 
@@ -26,6 +26,11 @@ int runMessageLoop();
 void routeMessage(MSG& msg);
 // Moves the focus between the tree and the right-hand pane.
 void cycleFocus(App& app);
+// Gives the focus to a child of the main window that can take it, else to
+// the tree.
+void restoreFocus(App& app, HWND child);
+// The property pane's control that had the focus last, or its name field.
+HWND paneFocusTarget(const App& app);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -26,6 +26,13 @@ void dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
+// The pane's last focused control, for putting the focus back into it.
+void notePaneFocus(App& app) {
+    HWND focus = GetFocus();
+    if (focus && app.windows.propertyPane && IsChild(app.windows.propertyPane, focus))
+        app.windows.paneLastFocus = focus;
+}
+
 }  // namespace
 
 void cycleFocus(App& app) {
@@ -33,21 +40,25 @@ void cycleFocus(App& app) {
     if (GetFocus() != w.tree) {
         SetFocus(w.tree);
     } else if (w.propertyPane && IsWindowVisible(w.propertyPane)) {
-        SetActiveWindow(w.propertyPane);
         SetFocus(GetDlgItem(w.propertyPane, IDC_NAME));
     } else {
         SetFocus(w.memo);
     }
 }
 
+
 void routeMessage(MSG& msg) {
     App& a = app();
     const MainWindows& w = a.windows;
     if (isFocusCycleKey(a, msg)) {
         cycleFocus(a);
+        notePaneFocus(a);
         return;
     }
-    if (w.propertyPane && IsDialogMessageW(w.propertyPane, &msg)) return;
+    if (w.propertyPane && IsDialogMessageW(w.propertyPane, &msg)) {
+        notePaneFocus(a);
+        return;
+    }
     // The memo's own editing keys (Ctrl+X and the rest) act on its text,
     // not on the selected syntax.
     if (msg.hwnd && msg.hwnd == w.memo) {

@@ -34,6 +34,8 @@ void paint(App& app, HWND window) {
 
 void onButtonDown(App& app, HWND window, LPARAM lParam) {
     LayoutState& layout = app.layout;
+    // The keys go back where the user was typing once the drag ends.
+    layout.focusBeforeDrag = GetFocus();
     SetCapture(window);
     layout.dragging = true;
     const POINT mouse = toMainClient(app, window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -53,9 +55,10 @@ void onMouseMove(App& app, HWND window, LPARAM lParam) {
     layout.dragPosition = candidate;
 }
 
-void onButtonUp(App& app, HWND window) {
+void onButtonUp(App& app) {
     LayoutState& layout = app.layout;
-    SetFocus(window);
+    restoreFocus(app, layout.focusBeforeDrag);
+    layout.focusBeforeDrag = nullptr;
     if (!layout.dragging) return;
     layout.dragging = false;
     ReleaseCapture();
@@ -97,10 +100,7 @@ void layoutPanes(App& app) {
     constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOACTIVATE;
     SetWindowPos(w.tree, nullptr, 0, top, split - kSplitterWidth, paneHeight, kKeepOrder);
     SetWindowPos(w.splitter, nullptr, split - kSplitterWidth, top, kSplitterWidth, paneHeight, kKeepOrder);
-    // The pane is an owned popup, so it goes by screen coordinates.
-    POINT corner{split, top};
-    ClientToScreen(w.main, &corner);
-    SetWindowPos(w.propertyPane, nullptr, corner.x, corner.y, width - split, paneHeight, kKeepOrder);
+    SetWindowPos(w.propertyPane, nullptr, split, top, width - split, paneHeight, kKeepOrder);
     SetWindowPos(w.memo, nullptr, split, top, width - split, paneHeight, kKeepOrder);
 }
 
@@ -128,7 +128,7 @@ LRESULT CALLBACK splitterWindowProc(HWND window, UINT message, WPARAM wParam, LP
         onMouseMove(a, window, lParam);
         return 0;
     case WM_LBUTTONUP:
-        onButtonUp(a, window);
+        onButtonUp(a);
         return 0;
     case WM_CAPTURECHANGED:
         onCaptureLost(a);

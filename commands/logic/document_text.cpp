@@ -2,14 +2,6 @@
 
 namespace lumaset {
 
-std::wstring windowTitle(const std::wstring& documentPath, bool modified) {
-    std::wstring title = documentPath.empty() ? L"(新規)" : documentPath;
-    if (modified) title += L" (更新)";
-    title += L" - ";
-    title += kEditorCaption;
-    return title;
-}
-
 std::wstring saveChangesQuestion(const std::wstring& documentPath) {
     std::wstring text = documentPath.empty() ? L"(無題)" : documentPath;
     text += L" は更新されています。保存しますか？";

@@ -1,20 +1,17 @@
-// Texts of the document commands: the window title, the save-changes
-// question and the command line of a second instance.
+// Texts of the document commands: the save-changes question, the failed
+// save and the command line of a second instance.
 #pragma once
 
 #include <string>
+
+#include "views/logic/window_title.h"
 
 namespace lumaset {
 
 // The document path holds at most this many characters (a 260-slot buffer).
 inline constexpr std::size_t kMaxDocumentPathChars = 259;
 
-inline constexpr wchar_t kEditorCaption[] = L"Tarvelonカラー構文エディタ";
 inline constexpr wchar_t kStartFailedText[] = L"Lumaset.exeの起動に失敗しました。";
-
-// "(新規)" for an untitled document, " (更新)" when modified, then the
-// program's name.
-std::wstring windowTitle(const std::wstring& documentPath, bool modified);
 
 // The question asked before a modified document is dropped.
 std::wstring saveChangesQuestion(const std::wstring& documentPath);

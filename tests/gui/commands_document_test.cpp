@@ -7,12 +7,13 @@
 #include <fstream>
 
 #include "commands/document_commands.h"
+#include "views/document_state.h"
 #include "document/error_message.h"
 #include "document/file_io.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
-#include "shell/text_convert.h"
-#include "shell/tree_mirror.h"
+#include "ui/text_convert.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "document/tag_file.h"
-#include "shell/logic/recent_file_list.h"
+#include "views/logic/recent_file_list.h"
 
 namespace lumaset {
 namespace {

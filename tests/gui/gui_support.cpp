@@ -4,7 +4,7 @@
 
 #include "document/records.h"
 #include "shell/main_window.h"
-#include "shell/text_convert.h"
+#include "ui/text_convert.h"
 
 namespace lumaset::testing {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "document/error_message.h"
-#include "shell/app.h"
-#include "shell/ui_calls.h"
+#include "views/app.h"
+#include "ui/ui_calls.h"
 
 namespace lumaset::testing {
 

@@ -8,7 +8,7 @@
 #include "commands/document_commands.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
-#include "shell/recent_files.h"
+#include "views/recent_files.h"
 
 namespace lumaset::testing {
 namespace {

@@ -226,12 +226,11 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
     DialogTemplate t = loadDialog(IDD_PROPERTIES);
     EXPECT_EQ(t.cx, 275);
     EXPECT_EQ(t.cy, 211);
-    EXPECT_EQ(t.caption, L"プロパティ");
     EXPECT_EQ(t.face, L"ＭＳ Ｐゴシック");
     EXPECT_EQ(t.pointSize, 9);
-    const DWORD frame = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-    EXPECT_EQ(t.style & frame, frame);
-    EXPECT_FALSE(t.style & WS_SYSMENU);
+    // A child of the main window with no frame that could drag it away.
+    EXPECT_EQ(t.style & (WS_CHILD | DS_CONTROL), DWORD(WS_CHILD | DS_CONTROL));
+    EXPECT_FALSE(t.style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
 
     enum Kind { Label, Edit, Button, Check, Spin };
     struct Row {
@@ -410,8 +409,11 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return me
 TEST(Resources, PropertyPaneCreatesWithTheJapaneseFontTheShellCopies) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    HWND pane = CreateDialogParamW(module(), MAKEINTRESOURCEW(IDD_PROPERTIES), nullptr, quietDialogProc, 0);
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
+                                  module(), nullptr);
+    HWND pane = CreateDialogParamW(module(), MAKEINTRESOURCEW(IDD_PROPERTIES), parent, quietDialogProc, 0);
     ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(GetWindowLongW(pane, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     EXPECT_NE(GetDlgItem(pane, IDC_COLOUR_LINES_SPIN), nullptr);
     auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(pane, IDC_NAME, WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
@@ -429,7 +431,7 @@ TEST(Resources, PropertyPaneCreatesWithTheJapaneseFontTheShellCopies) {
     // The up-down's buddy is the lines edit just before it.
     EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(pane, IDC_COLOUR_LINES_SPIN, UDM_GETBUDDY, 0, 0)),
               GetDlgItem(pane, IDC_COLOUR_LINES));
-    DestroyWindow(pane);
+    DestroyWindow(parent);
 }
 
 TEST(Resources, AboutBoxShowsTitleIconLinesAndOk) {

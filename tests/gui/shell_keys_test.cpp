@@ -4,11 +4,15 @@
 
 #include <cstring>
 
+#include "commands/document_commands.h"
+#include "document/tag_file.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
-#include "shell/memo_edit.h"
-#include "shell/text_convert.h"
-#include "shell/tree_mirror.h"
+#include "ui/cp932_input.h"
+#include "ui/text_convert.h"
+#include "views/document_state.h"
+#include "views/memo_edit.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset::testing {
 namespace {
@@ -184,16 +188,108 @@ TEST_F(KeysTest, AnUntouchedMemoGivesBackTheFilesOwnBytes) {
     EXPECT_EQ(memoTextFromEdit(a()), std::nullopt);
 }
 
+// Records the system commands the main window gets; the menu loop that
+// F10 would enter is left out, since nobody would end it.
+LRESULT CALLBACK recordSysCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR data) {
+    if (message == WM_SYSCOMMAND) {
+        reinterpret_cast<std::vector<WPARAM>*>(data)->push_back(wParam & 0xFFF0);
+        if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(KeysTest, AltF4AndF10ReachTheWindowFromTheTree) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    std::vector<WPARAM> commands;
+    SetWindowSubclass(w.main, recordSysCommand, 1, reinterpret_cast<DWORD_PTR>(&commands));
+    SetFocus(w.tree);
+    const auto sysKey = [&](UINT key, LPARAM altBit) {
+        MSG down{w.tree, WM_SYSKEYDOWN, key, 1 | altBit, GetTickCount(), {}};
+        routeMessage(down);
+        MSG up{w.tree, WM_SYSKEYUP, key, LPARAM(0xC0000001) | altBit, GetTickCount(), {}};
+        routeMessage(up);
+        pumpMessages();
+    };
+    sysKey(VK_F10, 0);
+    EXPECT_EQ(commands, std::vector<WPARAM>{SC_KEYMENU});
+
+    // Alt+F4 closes, through the save-changes question.
+    markModified();
+    sysKey(VK_F4, LPARAM(KF_ALTDOWN) << 16);
+    ASSERT_EQ(ui().messageBoxes.size(), 1u);  // cancelled: the window stays
+    EXPECT_NE(ui().messageBoxes[0].text.find(L"保存しますか"), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(w.main));
+    ui().messageBoxAnswers.push_back(IDNO);
+    SetFocus(w.tree);
+    sysKey(VK_F4, LPARAM(KF_ALTDOWN) << 16);
+    EXPECT_FALSE(IsWindow(w.main));
+}
+
+TEST_F(KeysTest, TheFocusComesBackWhereTheUserWas) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    const auto leaveAndComeBack = [&] {
+        SetActiveWindow(other);
+        pumpMessages();
+        EXPECT_NE(GetActiveWindow(), w.main);
+        SetActiveWindow(w.main);
+        pumpMessages();
+    };
+    SetFocus(w.memo);
+    leaveAndComeBack();
+    EXPECT_EQ(GetFocus(), w.memo);
+
+    // A control that went away meanwhile: the tree.
+    SetFocus(w.memo);
+    SetActiveWindow(other);
+    pumpMessages();
+    ShowWindow(w.memo, SW_HIDE);
+    SetActiveWindow(w.main);
+    pumpMessages();
+    EXPECT_EQ(GetFocus(), w.tree);
+    DestroyWindow(other);
+}
+
+TEST_F(KeysTest, TextTheFileCannotHoldIsRefused) {
+    ASSERT_TRUE(start());
+    HWND memo = a().windows.memo;
+    SetFocus(memo);
+    // Hangul, e acute, sharp s and an emoji (a surrogate pair) have no cp932
+    // code: typing them puts nothing in.
+    typeIntoMemo(L"한글 é ß \xD83D\xDE00 end");
+    EXPECT_EQ(windowText(memo), L"    end");
+    EXPECT_TRUE(ui().messageBoxes.empty());
+
+    // A paste keeps what cp932 holds and says so once.
+    SendMessageW(memo, EM_SETSEL, 0, 0);
+    setClipboardText(L"αб한\xD83D\xDE00ｶ\r\n");
+    SendMessageW(memo, WM_PASTE, 0, 0);
+    EXPECT_EQ(windowText(memo), L"αбｶ\r\n    end");
+    ASSERT_EQ(ui().messageBoxes.size(), 1u);
+    EXPECT_EQ(ui().messageBoxes[0].text, kCharactersLeftOutText);
+
+    // What is saved is what the screen shows.
+    ui().fileDialogAnswers.push_back(tempPath(L"held.tag").wstring());
+    ASSERT_EQ(runCommand(IDM_FILE_SAVE), 1);
+    Document loaded;
+    ASSERT_TRUE(loadTagFile(loaded, tempPath(L"held.tag")));
+    EXPECT_EQ(wideFromCp932(loaded.memoText()), L"αбｶ\r\n    end");
+}
+
 TEST_F(KeysTest, ToolbarTooltips) {
     ASSERT_TRUE(start());
     HWND toolbar = a().windows.toolbar;
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 16);
-    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_COPY_TREE), L"小構文も含めてコピー (Ctrl+C)");
-    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_NEW_CHILD), L"新規小構文 (Ctrl+M)");
+    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_COPY_TREE), L"子構文も含めてコピー (Ctrl+C)");
+    EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_NEW_CHILD), L"新規子構文 (Ctrl+M)");
     EXPECT_STREQ(tooltipTextForCommand(IDM_ORDER_DOWN), L"順位を下げる (Ctrl+D)");
 
     // As the tooltip asks the main window; an unknown id gets the first text.
-    for (auto [id, expected] : {std::pair{IDM_EDIT_PASTE_CHILD, L"小構文として貼り付け (Ctrl+R)"},
+    for (auto [id, expected] : {std::pair{IDM_EDIT_PASTE_CHILD, L"子構文として貼り付け (Ctrl+R)"},
                                 std::pair{IDM_HELP_ABOUT, L"新規作成"}}) {
         NMTTDISPINFOW info{};
         info.hdr.hwndFrom = toolbar;

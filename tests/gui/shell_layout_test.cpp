@@ -55,7 +55,7 @@ protected:
         EXPECT_EQ(memo.right, client.cx);
         EXPECT_EQ(memo.top, top);
         EXPECT_EQ(memo.bottom, client.cy);
-        // The pane is a popup: same rectangle as the memo, on the screen.
+        // The pane is a child in the same rectangle as the memo.
         RECT pane;
         GetWindowRect(w.propertyPane, &pane);
         POINT corner{split, top};
@@ -109,11 +109,13 @@ TEST_F(LayoutTest, AClickWithoutMovingKeepsTheSplitAndStillLaysOut) {
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
     SetWindowPos(a().windows.memo, nullptr, 0, 0, 10, 10, SWP_NOZORDER);  // out of place
+    SetFocus(a().windows.memo);
     mouse(WM_LBUTTONDOWN, split - 2);
     mouse(WM_LBUTTONUP, split - 2);
     EXPECT_EQ(a().layout.splitPosition, split);
     expectLayout(split);
-    EXPECT_EQ(GetFocus(), a().windows.splitter);
+    // The keys still go where the user was typing, not to the bar.
+    EXPECT_EQ(GetFocus(), a().windows.memo);
 }
 
 TEST_F(LayoutTest, MinimiseLeavesTheLayoutAndRestoreLaysOutAgain) {

@@ -4,8 +4,8 @@
 
 #include "document/tag_file.h"
 #include "shell/main_window.h"
-#include "shell/text_convert.h"
-#include "shell/tree_mirror.h"
+#include "ui/text_convert.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset::testing {
 namespace {

@@ -64,8 +64,13 @@ TEST_F(MainWindowTest, ActivatePaneMessageAndCloseWithoutChanges) {
     const MainWindows& w = a().windows;
     EXPECT_EQ(GetMenu(w.main), w.mainMenu);
     ShowWindow(w.propertyPane, SW_SHOWNOACTIVATE);
+    // The pane's last focused control gets the keys back, its name field
+    // when it never had them.
     SendMessageW(w.main, WMU_ACTIVATE_PANE, 0, 0);
-    EXPECT_EQ(GetActiveWindow(), w.propertyPane);
+    EXPECT_EQ(GetFocus(), GetDlgItem(w.propertyPane, IDC_NAME));
+    a().windows.paneLastFocus = GetDlgItem(w.propertyPane, IDC_TITLE);
+    SendMessageW(w.main, WMU_ACTIVATE_PANE, 0, 0);
+    EXPECT_EQ(GetFocus(), GetDlgItem(w.propertyPane, IDC_TITLE));
     // An unchanged document closes without a question.
     SendMessageW(w.main, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(w.main));

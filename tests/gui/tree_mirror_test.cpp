@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/tree_mirror.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset::testing {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/logic/recent_file_list.h"
+#include "views/logic/recent_file_list.h"
 
 namespace lumaset {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/app.h"
+#include "views/app.h"
 
 namespace lumaset {
 

@@ -1,9 +1,9 @@
-#include "shell/tree_mirror.h"
+#include "views/tree_mirror.h"
 
 #include <algorithm>
 #include <array>
 
-#include "shell/text_convert.h"
+#include "ui/text_convert.h"
 
 namespace lumaset {
 
@@ -36,8 +36,8 @@ void buildTree(App& app) {
     app.tree.handles.clear();
     app.tree.rootItem = nullptr;
     SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    // Record 1 has no item either, but keeps its stored bytes as loaded.
     if (doc.syntaxCount() > 0) setTreeItemSlot(*doc.syntaxAt(0), 0);
-    if (doc.syntaxCount() > 1) setTreeItemSlot(*doc.syntaxAt(1), 0);
 
     app.tree.rootItem = insertItem(tree, TVI_ROOT, TVI_LAST, kRootItemLabel);
 

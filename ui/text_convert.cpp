@@ -1,4 +1,4 @@
-#include "shell/text_convert.h"
+#include "ui/text_convert.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "document/error_message.h"
-#include "shell/text_convert.h"
-#include "shell/ui_calls.h"
+#include "ui/text_convert.h"
+#include "ui/ui_calls.h"
 
 namespace lumaset {
 

@@ -30,6 +30,8 @@ struct MainWindows {
     bool popupFirstItem = false;
     bool inClipboardChain = false;  // ChangeClipboardChain only after joining
     bool fillingMemo = false;       // our own WM_SETTEXT is not a user's change
+    HWND lastFocus = nullptr;       // the child that had the focus when we lost it
+    HWND paneLastFocus = nullptr;   // the pane's control that had the focus last
 };
 
 // The document's file and its modified flag.
@@ -52,6 +54,7 @@ struct LayoutState {
     int dragPosition = 0;
     int grabOffset = 0;
     int paneTop = 0;  // toolbar height - 1, as of the last layout
+    HWND focusBeforeDrag = nullptr;
 };
 
 // The tree view's items: treeItem in a record holds a 1-based slot of

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "shell/app.h"
+#include "views/app.h"
 
 namespace lumaset {
 

@@ -1,13 +1,13 @@
-#include "shell/recent_files.h"
+#include "views/recent_files.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "shell/app.h"
-#include "shell/logic/recent_file_list.h"
-#include "shell/win_paths.h"
+#include "views/app.h"
+#include "views/logic/recent_file_list.h"
+#include "ui/win_paths.h"
 
 namespace lumaset {
 

@@ -1,4 +1,4 @@
-#include "shell/app.h"
+#include "views/app.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "shell/ui_calls.h"
+#include "ui/ui_calls.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -8,7 +8,7 @@
 
 #include "document/error_message.h"
 #include "resources/resource_ids.h"
-#include "shell/win_paths.h"
+#include "ui/win_paths.h"
 
 namespace lumaset {
 

@@ -1,4 +1,4 @@
-#include "shell/logic/recent_file_list.h"
+#include "views/logic/recent_file_list.h"
 
 #include <algorithm>
 

@@ -1,0 +1,177 @@
+#include "ui/cp932_input.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/captions.h"
+#include "ui/text_convert.h"
+#include "ui/ui_calls.h"
+
+namespace lumaset {
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x4C53;  // one rule per edit
+
+std::wstring editText(HWND edit) {
+    const int length = GetWindowTextLengthW(edit);
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    const int got = GetWindowTextW(edit, text.data(), length + 1);
+    text.resize(std::size_t(got > 0 ? got : 0));
+    return text;
+}
+
+std::size_t storedLength(std::wstring_view text, const Cp932InputRule& rule) {
+    std::size_t bytes = cp932Length(text);
+    if (rule.lineBreaksFree) {
+        for (std::size_t i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == L'\r' && text[i + 1] == L'\n') bytes -= 2;
+    }
+    return bytes;
+}
+
+// Stored bytes left for new input once the selection is replaced.
+std::size_t roomForInput(HWND edit, const Cp932InputRule& rule) {
+    const std::wstring text = editText(edit);
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    start = std::min<DWORD>(start, DWORD(text.size()));
+    end = std::min<DWORD>(std::max(start, end), DWORD(text.size()));
+    std::wstring kept = text.substr(0, start);
+    kept += std::wstring_view(text).substr(end);
+    const std::size_t used = storedLength(kept, rule);
+    return used >= rule.maxBytes ? 0 : rule.maxBytes - used;
+}
+
+std::wstring clipboardText(HWND owner) {
+    std::wstring text;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            // The block may hold no NUL; stay inside it.
+            const std::size_t units = GlobalSize(data) / sizeof(wchar_t);
+            std::size_t n = 0;
+            while (n < units && p[n]) ++n;
+            text.assign(p, n);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool isMultiLine(HWND edit) { return (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE) != 0; }
+
+// A typed character goes in only when cp932 has a code for it and the field
+// stays within its limit.
+bool refuseCharacter(HWND edit, const Cp932InputRule& rule, wchar_t ch) {
+    // Enter and Ctrl+Enter (a line feed) both put in CR LF.
+    const bool lineBreak = ch == L'\r' || ch == L'\n';
+    if (ch < 0x20 && !lineBreak && ch != L'\t') return false;  // editing keys
+    if (lineBreak && !isMultiLine(edit)) return false;         // the edit ignores it
+    // No cp932 character lies outside the basic plane.
+    if (IS_HIGH_SURROGATE(ch) || IS_LOW_SURROGATE(ch)) return true;
+    const std::wstring_view one(&ch, 1);
+    if (!lineBreak && !fitsCp932(one)) return true;
+    std::size_t width = lineBreak ? 2 : cp932Length(one);
+    if (lineBreak && rule.lineBreaksFree) width = 0;
+    return width > roomForInput(edit, rule);
+}
+
+LRESULT paste(HWND edit, const Cp932InputRule& rule) {
+    std::wstring text = clipboardText(edit);
+    // A one-line edit takes the first line only, as it would by itself.
+    if (!isMultiLine(edit)) {
+        const std::size_t end = text.find_first_of(L"\r\n");
+        if (end != std::wstring::npos) text.resize(end);
+    }
+    bool dropped = false;
+    const std::wstring representable = keepCp932Characters(text, &dropped);
+    std::wstring_view fits = representable;
+    const std::size_t room = roomForInput(edit, rule);
+    if (storedLength(fits, rule) > room) {
+        // Line breaks that are free still take none of the room.
+        std::size_t used = 0, i = 0;
+        while (i < fits.size()) {
+            if (rule.lineBreaksFree && fits[i] == L'\r' && i + 1 < fits.size() && fits[i + 1] == L'\n') {
+                i += 2;
+                continue;
+            }
+            const std::size_t width = cp932Length(fits.substr(i, 1));
+            if (used + width > room) break;
+            used += width;
+            ++i;
+        }
+        fits = fits.substr(0, i);
+        // Never leave half of a line break behind.
+        if (!fits.empty() && fits.back() == L'\r') fits.remove_suffix(1);
+        MessageBeep(MB_OK);
+    }
+    if (!fits.empty()) {
+        const std::wstring part(fits);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(part.c_str()));
+    }
+    if (dropped)
+        showMessageBox(GetAncestor(edit, GA_ROOT), kCharactersLeftOutText, kEditorCaption,
+                       MB_ICONINFORMATION | MB_OK);
+    return 0;
+}
+
+LRESULT CALLBACK cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR data) {
+    const auto* rule = reinterpret_cast<const Cp932InputRule*>(data);
+    switch (message) {
+    case WM_CHAR:
+    case WM_IME_CHAR:
+        if (refuseCharacter(edit, *rule, wchar_t(wParam))) {
+            MessageBeep(MB_OK);
+            return 0;
+        }
+        break;
+    case WM_PASTE:
+        return paste(edit, *rule);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, cp932SubclassProc, kSubclassId);
+        delete rule;
+        break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool fitsCp932(std::wstring_view text) {
+    if (text.empty()) return true;
+    return wideFromCp932(cp932FromWide(text)) == text;
+}
+
+std::wstring keepCp932Characters(std::wstring_view text, bool* droppedAny) {
+    std::wstring kept;
+    kept.reserve(text.size());
+    bool dropped = false;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t units = 1;
+        if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1])) units = 2;
+        const std::wstring_view one = text.substr(i, units);
+        const bool ok = units == 1 && !IS_HIGH_SURROGATE(one[0]) && !IS_LOW_SURROGATE(one[0]) &&
+                        (one[0] == L'\r' || one[0] == L'\n' || fitsCp932(one));
+        if (ok)
+            kept += one;
+        else
+            dropped = true;
+        i += units;
+    }
+    if (droppedAny) *droppedAny = dropped;
+    return kept;
+}
+
+void installCp932Input(HWND edit, Cp932InputRule rule) {
+    if (!edit) return;
+    // Every character takes at least one byte, so this also lifts the
+    // control's own character limit to what the byte limit allows.
+    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(rule.maxBytes + (rule.lineBreaksFree ? 2 * rule.maxBytes : 0)), 0);
+    SetWindowSubclass(edit, cp932SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new Cp932InputRule(rule)));
+}
+
+}  // namespace lumaset

@@ -1,0 +1,67 @@
+#include "views/memo_edit.h"
+
+#include <commctrl.h>
+
+#include "ui/cp932_input.h"
+#include "ui/text_convert.h"
+
+namespace lumaset {
+
+namespace {
+
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(std::size_t(got > 0 ? got : 0));
+    return text;
+}
+
+// The edit wants CR LF; a memo written elsewhere may hold bare LFs.
+std::wstring withCrLf(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+HWND createMemoEdit(HWND parent, HINSTANCE instance) {
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                WS_CHILD | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                                0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    if (!edit) return nullptr;
+    installCp932Input(edit, {std::size_t(kMaxMemoBytes)});
+    return edit;
+}
+
+void showMemoText(App& app) {
+    HWND edit = app.windows.memo;
+    if (!edit) return;
+    app.windows.fillingMemo = true;
+    SetWindowTextW(edit, withCrLf(wideFromCp932(app.document.memoText())).c_str());
+    SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
+    SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    app.windows.fillingMemo = false;
+}
+
+std::optional<std::string> memoTextFromEdit(App& app) {
+    HWND edit = app.windows.memo;
+    // Untouched: the file's own bytes, even those no conversion keeps.
+    if (!edit || !SendMessageW(edit, EM_GETMODIFY, 0, 0)) {
+        if (!app.document.hasMemo()) return std::nullopt;
+        return std::string(app.document.memoText());
+    }
+    const std::wstring text = windowText(edit);
+    if (text.empty()) return std::nullopt;
+    // Whole, even past the limit (a memo written elsewhere with bare line
+    // feeds grows when shown): the writer then refuses it instead of the
+    // end being cut off unseen.
+    return cp932FromWide(text);
+}
+
+}  // namespace lumaset
