@@ -12,6 +12,9 @@ INT_PTR CALLBACK propertyPaneProc(HWND, UINT message, WPARAM, LPARAM) {
     return FALSE;
 }
 
+bool applyProperties(App&, bool) { return true; }
+void fillProperties(App&) {}
+
 void selectSyntax(App& app, HTREEITEM item) {
     SelectionState& selection = app.selection;
     if (selection.reselectGuard) return;

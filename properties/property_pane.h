@@ -14,5 +14,10 @@ INT_PTR CALLBACK propertyPaneProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // The tree's selection moved to item (null: none). Shows the memo for the
 // "Copyright" item and the pane for a record.
 void selectSyntax(App& app, HTREEITEM item);
+// Writes the pane into the selected record (asking first when confirm is
+// set); false when the title was refused or the user cancelled.
+bool applyProperties(App& app, bool confirm);
+// Loads the selected record into the pane's controls.
+void fillProperties(App& app);
 
 }  // namespace lumaset

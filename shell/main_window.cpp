@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands/document_commands.h"
+#include "views/command_states.h"
 #include "views/document_state.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
@@ -180,7 +181,7 @@ LRESULT onNotify(App& app, NMHDR* header) {
         if (header->hwndFrom != app.windows.tree) return 0;
         // Both forms keep the new item's handle at the same place.
         selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
-        refreshCommands(app);
+        refreshCommandStates(app);
         return 0;
     }
     return 0;
@@ -206,8 +207,8 @@ void onInitMenuPopup(App& app) {
 }
 
 void onDrawClipboard(App& app, WPARAM wParam, LPARAM lParam) {
-    clipboardChanged(app);
-    refreshCommands(app);
+    checkClipboardFormat(app);
+    refreshCommandStates(app);
     if (app.windows.nextClipboardViewer) SendMessageW(app.windows.nextClipboardViewer, WM_DRAWCLIPBOARD, wParam, lParam);
 }
 
@@ -291,6 +292,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
         return false;
     }
     applyPatternFont(a);
+    a.paneSteps = {applyProperties, fillProperties};
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);

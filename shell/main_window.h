@@ -46,9 +46,4 @@ void drawDragBar(App& app, int clientX);
 // Creates the toolbar with its 16 buttons (12 images from bitmap 106).
 HWND createToolbar(App& app);
 
-// Runs when the clipboard changed: the private-format check belongs here.
-void clipboardChanged(App& app);
-// Pushes the command availability flags to the menu and toolbar.
-void refreshCommands(App& app);
-
 }  // namespace lumaset

@@ -44,6 +44,7 @@ struct FileState {
 struct SelectionState {
     int selectionIndex = -1;  // -1 none, 0 the memo (root item), >= 2 a record
     std::uint8_t commandFlags = 0;
+    std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
     bool reselectGuard = false;
 };
 
@@ -69,6 +70,14 @@ struct RecentFiles {
     std::vector<std::wstring> entries;
 };
 
+struct App;
+
+// The property pane's steps as the commands reach them (views/pane_steps.h).
+struct PaneSteps {
+    bool (*apply)(App& app, bool confirm) = nullptr;
+    void (*fill)(App& app) = nullptr;
+};
+
 struct App {
     Document document;
     MainWindows windows;
@@ -77,6 +86,7 @@ struct App {
     LayoutState layout;
     TreeMirrorState tree;
     RecentFiles recent;
+    PaneSteps paneSteps;
 };
 
 App& app();

@@ -1,0 +1,17 @@
+// The property pane's apply and fill steps, for the commands that must run
+// them (the structure edits and the paste) without reaching into the pane.
+// The main window registers the pane's functions at start-up.
+#pragma once
+
+#include "views/app.h"
+
+namespace lumaset {
+
+// Writes pending pane edits into the selected record, asking first when
+// confirm is set; false when the user cancelled or the title was refused.
+// True when no pane is registered.
+bool applyPaneEdits(App& app, bool confirm);
+// Reloads the pane from the selected record.
+void refillPane(App& app);
+
+}  // namespace lumaset
