@@ -130,12 +130,27 @@ int aboutCommand() {
     return 1;
 }
 
+// A file that is gone (not a folder or a drive that cannot be read now) is
+// said so once and leaves the list, so the menu stops offering it.
+bool fileIsGone(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+int openRecentFile(const std::wstring& path) {
+    if (fileIsGone(path)) {
+        showErrorMessage(pathForMessage(path) + "は見つかりません。");
+        removeRecentFile(path);
+        return 0;
+    }
+    return openDocumentFile(path, currentDirectory());
+}
+
 }  // namespace
 
 int runCommand(int commandId) {
-    if (const auto recent = recentFileForCommand(commandId)) {
-        return openDocumentFile(*recent, currentDirectory());
-    }
+    if (const auto recent = recentFileForCommand(commandId)) return openRecentFile(*recent);
     switch (commandId) {
     case IDM_FILE_NEW: return newCommand();
     case IDM_FILE_OPEN: return openCommand();

@@ -89,6 +89,10 @@ void addRecentFile(const std::wstring& path) {
     saveRecentFiles();
 }
 
+void removeRecentFile(const std::wstring& path) {
+    if (removeRecentEntry(app().recent.entries, path)) saveRecentFiles();
+}
+
 void buildRecentFileMenu(HMENU mainMenu) {
     HMENU fileMenu = mainMenu ? GetSubMenu(mainMenu, 0) : nullptr;
     if (!fileMenu) return;

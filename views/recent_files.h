@@ -18,6 +18,8 @@ void loadRecentFiles();
 void saveRecentFiles();
 // Makes the path the newest entry, then saves.
 void addRecentFile(const std::wstring& path);
+// Drops the path from the list, then saves (every instance reloads).
+void removeRecentFile(const std::wstring& path);
 // Replaces the recent-file items (ids 1000..1005) of the menu's first popup.
 void buildRecentFileMenu(HMENU mainMenu);
 // The path behind menu command 1001..1005, when its entry is not empty.

@@ -13,6 +13,7 @@
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
 #include "ui/text_convert.h"
+#include "views/recent_files.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset::testing {
@@ -282,6 +283,26 @@ TEST_F(DocumentCommandsTest, RecentFileCommandOpensLikeOpen) {
     EXPECT_EQ(runCommand(IDM_RECENT_FIRST), 1);
     ASSERT_EQ(ui().processStarts.size(), 1u);
     EXPECT_EQ(ui().processStarts[0].commandLine, quotedExe() + L" \"" + file.wstring() + L"\"");
+}
+
+TEST_F(DocumentCommandsTest, ARecentFileThatIsGoneIsSaidSoAndLeavesTheList) {
+    const auto kept = writeTagFile(L"kept.tag", "\x83\x81\x83\x43\x83\x93");
+    const auto gone = tempPath(L"gone.tag");
+    ASSERT_TRUE(start());
+    addRecentFile(gone.wstring());
+    addRecentFile(kept.wstring());  // newest: 1001 is the gone one
+    markModified();  // a named or changed window would start a second instance
+    EXPECT_EQ(runCommand(IDM_RECENT_FIRST), 0);
+    EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{utf8FromWide(gone.wstring()) + "は見つかりません。"});
+    EXPECT_TRUE(ui().processStarts.empty());
+    // Gone from the list, the registry and the menu (through the reload).
+    EXPECT_EQ(a().recent.entries, std::vector<std::wstring>{kept.wstring()});
+    a().recent.entries.clear();
+    loadRecentFiles();
+    EXPECT_EQ(a().recent.entries, std::vector<std::wstring>{kept.wstring()});
+    HMENU fileMenu = GetSubMenu(a().windows.mainMenu, 0);
+    EXPECT_EQ(GetMenuState(fileMenu, IDM_RECENT_FIRST + 1, MF_BYCOMMAND), UINT(-1));
+    EXPECT_NE(GetMenuState(fileMenu, IDM_RECENT_FIRST, MF_BYCOMMAND), UINT(-1));
 }
 
 }  // namespace

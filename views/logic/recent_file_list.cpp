@@ -50,6 +50,14 @@ void addRecentEntry(std::vector<std::wstring>& entries, const std::wstring& path
     entries.push_back(path);
 }
 
+bool removeRecentEntry(std::vector<std::wstring>& entries, const std::wstring& path) {
+    auto same = std::find_if(entries.begin(), entries.end(),
+                             [&](const std::wstring& entry) { return sameRecentPath(entry, path); });
+    if (same == entries.end()) return false;
+    entries.erase(same);
+    return true;
+}
+
 std::vector<RecentMenuItem> recentMenuItems(const std::vector<std::wstring>& entries,
                                             const std::wstring& currentDirectory) {
     std::vector<RecentMenuItem> items;

@@ -31,6 +31,10 @@ bool sameRecentPath(const std::wstring& a, const std::wstring& b);
 // five.
 void addRecentEntry(std::vector<std::wstring>& entries, const std::wstring& path);
 
+// Drops the first entry equal to the path (ASCII case ignored); false when
+// there was none.
+bool removeRecentEntry(std::vector<std::wstring>& entries, const std::wstring& path);
+
 // Newest first, "&1 path", with the current directory and its backslash
 // left out of paths inside it.
 std::vector<RecentMenuItem> recentMenuItems(const std::vector<std::wstring>& entries,
