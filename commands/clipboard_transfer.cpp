@@ -72,6 +72,8 @@ HTREEITEM parentItem(App& app, HTREEITEM item) {
         SendMessageW(app.windows.tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
 }
 
+int pasteRecords(App& app, int commandId, const std::vector<SyntaxRecord>& records);
+
 }  // namespace
 
 int copySyntaxes(App& app, int commandId) {
@@ -107,6 +109,22 @@ int pasteSyntaxes(App& app, int commandId) {
     case ReadResult::Read: break;
     }
 
+    // The tree repaints once, at the end, instead of once per record.
+    // Nor does the focus go back and forth between the tree and the pane.
+    SendMessageW(app.windows.tree, WM_SETREDRAW, FALSE, 0);
+    app.selection.pasting = true;
+    const int result = pasteRecords(app, commandId, records);
+    app.selection.pasting = false;
+    SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
+    if (HTREEITEM last = itemForRecord(app, app.selection.selectionIndex))
+        SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
+    InvalidateRect(app.windows.tree, nullptr, TRUE);
+    return result;
+}
+
+namespace {
+
+int pasteRecords(App& app, int commandId, const std::vector<SyntaxRecord>& records) {
     const int selected = app.selection.selectionIndex;
     int created = 0;
     if (selected == kRootRecord || commandId == IDM_EDIT_PASTE_CHILD) {
@@ -148,5 +166,7 @@ int pasteSyntaxes(App& app, int commandId) {
     SetFocus(app.windows.tree);
     return 1;
 }
+
+}  // namespace
 
 }  // namespace lumaset

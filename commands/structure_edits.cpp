@@ -85,10 +85,16 @@ HTREEITEM putBlock(App& app, const std::vector<SyntaxRecord>& block, int positio
     return items.front();
 }
 
+// The tree repaints once for a whole move, not once per item.
+void holdTreePainting(App& app) { SendMessageW(app.windows.tree, WM_SETREDRAW, FALSE, 0); }
+
 // Table, items and selection after a move.
 int finishMove(App& app, HTREEITEM top) {
     expandSubtree(app, top);
     selectItem(app, top);
+    SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(top));
+    InvalidateRect(app.windows.tree, nullptr, TRUE);
     markModified();
     return 1;
 }
@@ -114,7 +120,7 @@ int newSyntax(App& app) {
 
     selectItem(app, item);
     markModified();
-    focusPaneName(app);
+    if (!app.selection.pasting) focusPaneName(app);
     return 1;
 }
 
@@ -140,7 +146,7 @@ int newChildSyntax(App& app) {
 
     selectItem(app, item);
     markModified();
-    SetFocus(app.windows.tree);
+    if (!app.selection.pasting) SetFocus(app.windows.tree);
     return 1;
 }
 
@@ -184,6 +190,7 @@ int moveSyntaxUp(App& app) {
     HTREEITEM after = predecessor < 0 ? TVI_FIRST : itemForRecord(app, predecessor);
 
     HTREEITEM item = itemForRecord(app, selected);
+    holdTreePainting(app);
     clearTreeSelection(app);
     deleteItem(app, item);
     const int count = subtreeLength(doc, selected);
@@ -206,6 +213,7 @@ int moveSyntaxDown(App& app) {
     }
     app.selection.selectionIndex = -1;
     HTREEITEM item = itemForRecord(app, selected);
+    holdTreePainting(app);
     clearTreeSelection(app);
     deleteItem(app, item);
     const int count = subtreeLength(doc, selected);
