@@ -3,7 +3,9 @@
 
 #include <vector>
 
+#include "commands/clipboard_transfer.h"
 #include "commands/logic/document_text.h"
+#include "commands/structure_edits.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
@@ -160,17 +162,18 @@ int runCommand(int commandId) {
     case IDM_FILE_EXIT: return exitCommand();
     case IDM_HELP_CONTENTS: return helpCommand();
     case IDM_HELP_ABOUT: return aboutCommand();
-    // The editing, order and index commands land with their own modules.
     case IDM_EDIT_CUT:
     case IDM_EDIT_COPY_TREE:
-    case IDM_EDIT_COPY_ONE:
+    case IDM_EDIT_COPY_ONE: return copySyntaxes(app(), commandId);
     case IDM_EDIT_PASTE:
-    case IDM_EDIT_PASTE_CHILD:
-    case IDM_EDIT_DELETE:
-    case IDM_EDIT_NEW_SYNTAX:
-    case IDM_EDIT_NEW_CHILD:
-    case IDM_ORDER_UP:
-    case IDM_ORDER_DOWN:
+    case IDM_EDIT_PASTE_CHILD: return pasteSyntaxes(app(), commandId);
+    // Delete reports success whatever it found to delete.
+    case IDM_EDIT_DELETE: deleteSyntax(app()); return 1;
+    case IDM_EDIT_NEW_SYNTAX: return newSyntax(app());
+    case IDM_EDIT_NEW_CHILD: return newChildSyntax(app());
+    case IDM_ORDER_UP: return moveSyntaxUp(app());
+    case IDM_ORDER_DOWN: return moveSyntaxDown(app());
+    // The index editor lands with its own module.
     case IDM_INDEX_EDIT:
     default:
         return 1;

@@ -139,4 +139,12 @@ INT_PTR runModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC pro
     return realModalDialog(instance, dialogId, owner, proc, param);
 }
 
+void beep() {
+    if (auto& hook = uiHooks().beep) {
+        hook();
+        return;
+    }
+    MessageBeep(0);
+}
+
 }  // namespace lumaset

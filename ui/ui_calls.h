@@ -29,6 +29,8 @@ struct UiHooks {
     std::function<void(HWND owner, unsigned context)> showHelp;
     // Runs a modal dialog of the program's resources; returns its result.
     std::function<INT_PTR(HINSTANCE, int dialogId, HWND owner, DLGPROC, LPARAM)> modalDialog;
+    // The default beep of a move that cannot be made; a test counts them.
+    std::function<void()> beep;
 };
 
 // The hooks in force; each defaults to the real call.
@@ -40,5 +42,6 @@ std::optional<std::wstring> showFileDialog(const FileDialogRequest& request);
 bool startProcess(const std::wstring& exePath, const std::wstring& commandLine);
 void showHelp(HWND owner, unsigned context);
 INT_PTR runModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param);
+void beep();
 
 }  // namespace lumaset

@@ -46,6 +46,7 @@ struct SelectionState {
     std::uint8_t commandFlags = 0;
     std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
     bool reselectGuard = false;
+    bool pasting = false;  // a paste moves the focus once, at its end
     MessageFormat draftMessageFormat{};  // the pane's working copy
 };
 

@@ -97,12 +97,15 @@ void setRecordItem(App& app, int position, HTREEITEM item) {
         setTreeItemSlot(record, 0);
         return;
     }
-    // Reuse the slot that already holds this handle, else take a new one.
+    // Reuse the slot that already holds this handle, else a freed one, else
+    // take a new one.
     auto found = std::find(app.tree.handles.begin(), app.tree.handles.end(), item);
+    if (found == app.tree.handles.end()) found = std::find(app.tree.handles.begin(), app.tree.handles.end(), nullptr);
     if (found == app.tree.handles.end()) {
         app.tree.handles.push_back(item);
         found = app.tree.handles.end() - 1;
     }
+    *found = item;
     setTreeItemSlot(record, std::uint32_t(found - app.tree.handles.begin()) + 1);
 }
 
@@ -111,6 +114,15 @@ HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM i
     HTREEITEM item = insertItem(app.windows.tree, parent, insertAfter, labelOf(*app.document.syntaxAt(position)));
     setRecordItem(app, position, item);
     return item;
+}
+
+void forgetRecordItems(App& app, int first, int count) {
+    for (int position = first; position < first + count && position < app.document.syntaxCount(); ++position) {
+        SyntaxRecord& record = *app.document.syntaxAt(position);
+        const std::uint32_t slot = treeItemSlot(record);
+        if (slot != 0 && slot <= app.tree.handles.size()) app.tree.handles[slot - 1] = nullptr;
+        setTreeItemSlot(record, 0);
+    }
 }
 
 void updateTreeLabel(App& app, int position) {

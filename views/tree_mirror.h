@@ -26,6 +26,9 @@ void setRecordItem(App& app, int position, HTREEITEM item);
 // Inserts an item labelled with the record's name under parent after
 // insertAfter (TVI_FIRST/TVI_LAST or an item) and stores it in the record.
 HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter);
+// Frees the item slots of `count` records from `first` on, before their
+// items are deleted; the slots are reused by later items.
+void forgetRecordItems(App& app, int first, int count);
 // The record's item takes the record's current name.
 void updateTreeLabel(App& app, int position);
 // Selects no item (before the document under the items goes away).

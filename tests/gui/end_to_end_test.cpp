@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <chrono>
+#include <cstring>
+#include <utility>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -172,6 +176,93 @@ TEST(EndToEnd, SecondInstanceStartedByTheFirstOpensItsFile) {
 
     closeEditor(two);
     closeEditor(one);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
+    std::error_code error;
+    fs::remove_all(folder, error);
+}
+
+// The tree view of another process's main window, and its items by the
+// relations TVM_GETNEXTITEM knows; handles are plain values across processes.
+HWND treeOf(HWND main) { return FindWindowExW(main, nullptr, L"SysTreeView32", nullptr); }
+
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
+    return LRESULT(result);
+}
+
+HTREEITEM nextItem(HWND tree, HTREEITEM item, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+EditorWindow startEditor(const fs::path& editor, const fs::path& file, const std::vector<DWORD>& known) {
+    std::wstring commandLine = L"\"" + editor.wstring() + L"\" \"" + file.wstring() + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return {};
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const EditorWindow found = waitForEditorWindow(known);
+    if (found.window) waitForTitle(found.window, file.wstring() + L" - Tarvelonカラー構文エディタ");
+    return found;
+}
+
+TEST(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
+    const fs::path editor = findEditor();
+    if (editor.empty()) GTEST_SKIP() << "Lumaset.exe has not been built";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const fs::path folder = fs::path(temp) / (L"lumaset e2e clip " + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path from = folder / L"from.tag";
+    const fs::path to = folder / L"to.tag";
+    {
+        Document doc;
+        for (auto [name, depth] : {std::pair{"a", 1}, std::pair{"b", 2}, std::pair{"c", 3}, std::pair{"d", 1}}) {
+            SyntaxRecord record = blankSystemRecord();
+            std::strcpy(record.name, name);
+            record.depth = std::uint8_t(depth);
+            std::strcpy(record.pattern, name);
+            doc.insertSyntax(doc.syntaxCount(), record);
+        }
+        ASSERT_TRUE(saveTagFile(doc, from));
+        Document empty;
+        ASSERT_TRUE(saveTagFile(empty, to));
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
+
+    const EditorWindow one = startEditor(editor, from, {});
+    ASSERT_TRUE(one.window) << "the first editor's window did not appear";
+    HWND tree = treeOf(one.window);
+    HTREEITEM top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
+    HTREEITEM a = nextItem(tree, top, TVGN_CHILD);
+    ASSERT_TRUE(a);
+    sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a));
+    sendTo(one.window, WM_COMMAND, MAKEWPARAM(40011, 0), 0);  // copy with child syntaxes
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"TARVELON_TAGPROP")));
+
+    const EditorWindow two = startEditor(editor, to, {one.processId});
+    ASSERT_TRUE(two.window) << "no second editor appeared";
+    tree = treeOf(two.window);
+    top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
+    sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
+    sendTo(two.window, WM_COMMAND, MAKEWPARAM(40009, 0), 0);  // paste: under record 2
+    sendTo(two.window, WM_COMMAND, MAKEWPARAM(40003, 0), 0);  // save
+    closeEditor(two);
+    closeEditor(one);
+
+    Document pasted;
+    ASSERT_TRUE(loadTagFile(pasted, to));
+    ASSERT_EQ(pasted.syntaxCount(), 6);
+    const char* names[] = {"a", "b", "c"};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_STREQ(pasted.syntaxAt(3 + k)->name, names[k]);
+        EXPECT_STREQ(pasted.syntaxAt(3 + k)->pattern, names[k]);
+        EXPECT_EQ(pasted.syntaxAt(3 + k)->depth, 1 + k);
+    }
     RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
     std::error_code error;
     fs::remove_all(folder, error);

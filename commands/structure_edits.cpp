@@ -1,0 +1,229 @@
+#include "commands/structure_edits.h"
+
+#include <cstring>
+#include <vector>
+
+#include "commands/logic/tree_positions.h"
+#include "document/error_message.h"
+#include "resources/resource_ids.h"
+#include "ui/ui_calls.h"
+#include "views/document_state.h"
+#include "views/pane_steps.h"
+#include "views/tree_mirror.h"
+
+namespace lumaset {
+
+namespace {
+
+SyntaxRecord newRecord(int depth) {
+    SyntaxRecord record;
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(record.name, kNewSyntaxName, sizeof kNewSyntaxName);
+    record.depth = std::uint8_t(depth);
+    record.reservedA = kReservedAValue;
+    return record;
+}
+
+void selectItem(App& app, HTREEITEM item) {
+    SendMessageW(app.windows.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+void deleteItem(App& app, HTREEITEM item) {
+    if (item) SendMessageW(app.windows.tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+}
+
+// The new record's name is what the user types next.
+void focusPaneName(App& app) {
+    HWND pane = app.windows.propertyPane;
+    if (!pane) return;
+    HWND name = GetDlgItem(pane, IDC_NAME);
+    SetFocus(name && IsWindowEnabled(name) ? name : pane);
+}
+
+bool takesNoChildren(const SyntaxRecord& record, const char** why) {
+    if (record.interrupting) *why = kInterruptingParentText;
+    else if (record.exitPattern[0] != '\0') *why = kExitPatternParentText;
+    else if (record.depth >= kMaxDepth) *why = kDepthLimitText;
+    else return false;
+    return true;
+}
+
+// The item of a record, or the tree's root for a top-level block.
+HTREEITEM parentItemFor(const App& app, int depth, int parentPosition) {
+    return depth == 0 ? TVI_ROOT : itemForRecord(app, parentPosition);
+}
+
+// Takes `count` records from `position` out of the table (and out of every
+// index) after their items have gone; returns their bytes.
+std::vector<SyntaxRecord> takeBlock(App& app, int position, int count) {
+    Document& doc = app.document;
+    std::vector<SyntaxRecord> block(static_cast<std::size_t>(count));
+    std::memcpy(block.data(), doc.syntaxAt(position), std::size_t(count) * kSyntaxRecordSize);
+    for (int k = 0; k < count; ++k) doc.removeSyntax(position);
+    return block;
+}
+
+// Puts a taken block back at `position` and gives it fresh items: the top
+// under `parent` after `after`, each other record at the end of the item of
+// the block record one level above it. Returns the top record's item.
+HTREEITEM putBlock(App& app, const std::vector<SyntaxRecord>& block, int position, HTREEITEM parent,
+                   HTREEITEM after) {
+    Document& doc = app.document;
+    std::vector<int> depths;
+    depths.reserve(block.size());
+    for (std::size_t k = 0; k < block.size(); ++k) {
+        doc.insertSyntax(position + int(k), block[k]);
+        depths.push_back(block[k].depth);
+    }
+    const std::vector<int> parents = blockParents(depths);
+    std::vector<HTREEITEM> items(block.size());
+    for (std::size_t k = 0; k < block.size(); ++k) {
+        const int at = position + int(k);
+        items[k] = k == 0 ? insertRecordItem(app, at, parent, after)
+                          : insertRecordItem(app, at, items[std::size_t(parents[k])], TVI_LAST);
+    }
+    return items.front();
+}
+
+// The tree repaints once for a whole move, not once per item.
+void holdTreePainting(App& app) { SendMessageW(app.windows.tree, WM_SETREDRAW, FALSE, 0); }
+
+// Table, items and selection after a move.
+int finishMove(App& app, HTREEITEM top) {
+    expandSubtree(app, top);
+    selectItem(app, top);
+    SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(top));
+    InvalidateRect(app.windows.tree, nullptr, TRUE);
+    markModified();
+    return 1;
+}
+
+}  // namespace
+
+int newSyntax(App& app) {
+    Document& doc = app.document;
+    if (doc.syntaxCount() >= kNewSyntaxRecordLimit) {
+        showErrorMessage(kNewSyntaxLimitText);
+        return 0;
+    }
+    if (!applyPaneEdits(app, true)) return 0;
+    const int selected = app.selection.selectionIndex;
+    if (selected <= kRootRecord || selected >= doc.syntaxCount()) return 0;
+
+    const int depth = depthAt(doc, selected);
+    HTREEITEM parent = itemForRecord(app, parentPosition(doc, selected));
+    HTREEITEM after = itemForRecord(app, selected);
+    const int position = subtreeEnd(doc, selected);
+    if (!doc.insertSyntax(position, newRecord(depth))) return 0;
+    HTREEITEM item = insertRecordItem(app, position, parent, after);
+
+    selectItem(app, item);
+    markModified();
+    if (!app.selection.pasting) focusPaneName(app);
+    return 1;
+}
+
+int newChildSyntax(App& app) {
+    Document& doc = app.document;
+    if (doc.syntaxCount() >= kNewChildRecordLimit) {
+        showErrorMessage(kNewChildLimitText);
+        return 0;
+    }
+    if (app.selection.selectionIndex <= 1) return 0;
+    if (!applyPaneEdits(app, true)) return 0;
+    const int selected = app.selection.selectionIndex;
+    if (selected < kRootRecord || selected >= doc.syntaxCount()) return 0;
+
+    const char* refusal = nullptr;
+    if (takesNoChildren(*doc.syntaxAt(selected), &refusal)) {
+        showErrorMessage(refusal);
+        return 0;
+    }
+    const int position = selected + 1;
+    if (!doc.insertSyntax(position, newRecord(depthAt(doc, selected) + 1))) return 0;
+    HTREEITEM item = insertRecordItem(app, position, itemForRecord(app, selected), TVI_FIRST);
+
+    selectItem(app, item);
+    markModified();
+    if (!app.selection.pasting) SetFocus(app.windows.tree);
+    return 1;
+}
+
+int deleteSyntax(App& app) {
+    Document& doc = app.document;
+    const int selected = app.selection.selectionIndex;
+    if (selected < kFirstUserRecord || selected >= doc.syntaxCount()) return 0;
+
+    HTREEITEM item = itemForRecord(app, selected);
+    const int count = subtreeLength(doc, selected);
+    forgetRecordItems(app, selected, count);
+    for (int k = 0; k < count; ++k) doc.removeSyntax(selected);
+
+    // The tree picks the next selection as the items go; with no record
+    // selected that writes the pane into nothing.
+    app.selection.selectionIndex = -1;
+    deleteItem(app, item);
+    markModified();
+    return 1;
+}
+
+int moveSyntaxUp(App& app) {
+    Document& doc = app.document;
+    if (app.selection.selectionIndex <= kFirstUserRecord) {
+        beep();
+        return 0;
+    }
+    if (!applyPaneEdits(app, true)) return 0;
+    const int selected = app.selection.selectionIndex;
+    if (selected <= kFirstUserRecord || selected >= doc.syntaxCount()) return 0;
+
+    const int depth = depthAt(doc, selected);
+    const int sibling = previousSibling(doc, selected);
+    if (sibling < 0) {
+        beep();
+        return 0;
+    }
+    app.selection.selectionIndex = -1;
+    HTREEITEM parent = parentItemFor(app, depth, blockParentBefore(doc, sibling, depth));
+    const int predecessor = blockPredecessorBefore(doc, sibling, depth);
+    HTREEITEM after = predecessor < 0 ? TVI_FIRST : itemForRecord(app, predecessor);
+
+    HTREEITEM item = itemForRecord(app, selected);
+    holdTreePainting(app);
+    clearTreeSelection(app);
+    deleteItem(app, item);
+    const int count = subtreeLength(doc, selected);
+    forgetRecordItems(app, selected, count);
+    const std::vector<SyntaxRecord> block = takeBlock(app, selected, count);
+    return finishMove(app, putBlock(app, block, sibling, parent, after));
+}
+
+int moveSyntaxDown(App& app) {
+    Document& doc = app.document;
+    if (app.selection.selectionIndex < kFirstUserRecord) return 0;
+    if (!applyPaneEdits(app, true)) return 0;
+    const int selected = app.selection.selectionIndex;
+    if (selected < kFirstUserRecord || selected >= doc.syntaxCount()) return 0;
+
+    const int depth = depthAt(doc, selected);
+    if (nextSibling(doc, selected) < 0) {
+        beep();
+        return 0;
+    }
+    app.selection.selectionIndex = -1;
+    HTREEITEM item = itemForRecord(app, selected);
+    holdTreePainting(app);
+    clearTreeSelection(app);
+    deleteItem(app, item);
+    const int count = subtreeLength(doc, selected);
+    forgetRecordItems(app, selected, count);
+    const std::vector<SyntaxRecord> block = takeBlock(app, selected, count);
+
+    // The next sibling now stands at `selected`; the block follows its subtree.
+    HTREEITEM parent = parentItemFor(app, depth, blockParentBefore(doc, selected, depth));
+    HTREEITEM after = itemForRecord(app, selected);
+    return finishMove(app, putBlock(app, block, subtreeEnd(doc, selected), parent, after));
+}
+
+}  // namespace lumaset

@@ -1,0 +1,29 @@
+// The commands that change the tree's shape: new syntax, new child syntax,
+// delete, move up and move down. Each works on the selected syntax, changes
+// the table through insertSyntax/removeSyntax (which keep the indexes
+// right) and updates the tree view item by item. 1 when the document
+// changed, 0 when not.
+#pragma once
+
+#include "views/app.h"
+
+namespace lumaset {
+
+inline constexpr char kNewSyntaxName[] = "(新規)";
+inline constexpr char kNewSyntaxLimitText[] = "カラー構文は２５４個までしか登録できません。";
+inline constexpr char kNewChildLimitText[] = "カラー構文は２５２個までしか登録できません。";
+inline constexpr char kDepthLimitText[] = "子構文は８段階までしか作成できません。";
+inline constexpr char kInterruptingParentText[] = "割り込み的構文の下に子構文は作成できません。";
+inline constexpr char kExitPatternParentText[] = "出口の構文が指定されている場合は子構文は作成できません。";
+
+// Refused from this many records on: one fewer for a child.
+inline constexpr int kNewSyntaxRecordLimit = 255;
+inline constexpr int kNewChildRecordLimit = 254;
+
+int newSyntax(App& app);
+int newChildSyntax(App& app);
+int deleteSyntax(App& app);
+int moveSyntaxUp(App& app);
+int moveSyntaxDown(App& app);
+
+}  // namespace lumaset

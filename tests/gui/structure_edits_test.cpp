@@ -1,0 +1,168 @@
+#include "gui/edit_fixture.h"
+
+#include "commands/structure_edits.h"
+#include "resources/resource_ids.h"
+
+namespace lumaset::testing {
+namespace {
+
+using StructureEditsTest = EditTest;
+
+TEST_F(StructureEditsTest, RecordLimitsDifferByOneAndKeepTheirOwnMessages) {
+    ASSERT_TRUE(start());
+    loadFlat(253);
+    select(5);
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 1);  // 253 records: a child still fits
+    EXPECT_EQ(a().document.syntaxCount(), 254);
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
+    EXPECT_EQ(run(IDM_EDIT_NEW_SYNTAX), 1);  // 254 records: a sibling still fits
+    EXPECT_EQ(a().document.syntaxCount(), 255);
+    EXPECT_EQ(treeMismatch(a()), "");
+    EXPECT_EQ(run(IDM_EDIT_NEW_SYNTAX), 0);
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
+    EXPECT_EQ(a().document.syntaxCount(), 255);
+    EXPECT_EQ(ui().messageTexts(), (std::vector<std::string>{kNewChildLimitText, kNewSyntaxLimitText,
+                                                             kNewChildLimitText}));
+    EXPECT_EQ(treeMismatch(a()), "");
+}
+
+TEST_F(StructureEditsTest, NewSyntaxGoesAfterTheSubtreeAndNewChildFirst) {
+    ASSERT_TRUE(start());
+    load({1, 2, 3, 1});
+    select(2);
+    EXPECT_EQ(run(IDM_EDIT_NEW_SYNTAX), 0);  // record 2 takes no siblings, quietly
+    EXPECT_FALSE(a().file.modified);
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"(新規):1", "s1:1", "s2:2", "s3:3", "s4:1"}));
+    EXPECT_EQ(a().selection.selectionIndex, 3);
+    EXPECT_EQ(caret(), itemForRecord(a(), 3));
+    EXPECT_TRUE(a().file.modified);
+    EXPECT_EQ(GetFocus(), a().windows.tree);
+    EXPECT_EQ(treeMismatch(a()), "");
+
+    select(4);  // s1, with two levels below it
+    EXPECT_EQ(run(IDM_EDIT_NEW_SYNTAX), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"(新規):1", "s1:1", "s2:2", "s3:3", "(新規):1", "s4:1"}));
+    EXPECT_EQ(a().selection.selectionIndex, 7);
+    EXPECT_EQ(treeMismatch(a()), "");
+    const SyntaxRecord& made = *a().document.syntaxAt(7);
+    EXPECT_EQ(made.reservedA, 255);
+    EXPECT_EQ(made.patternLines | made.colourLines | made.interrupting | made.pattern[0] | made.titleCode[0], 0);
+
+    select(5);  // a child in the middle: first child, before s3
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 1);
+    EXPECT_EQ(shape()[3], "(新規):3");
+    EXPECT_EQ(treeMismatch(a()), "");
+    EXPECT_TRUE(ui().messageBoxes.empty());
+}
+
+TEST_F(StructureEditsTest, ChildRestrictionsComeInTheirOrder) {
+    ASSERT_TRUE(start());
+    load({1, 2, 3, 4, 5, 6, 7, 1, 1});
+    Document& doc = a().document;
+    doc.syntaxAt(10)->interrupting = 1;
+    std::strcpy(doc.syntaxAt(10)->exitPattern, "x");
+    std::strcpy(doc.syntaxAt(11)->exitPattern, "x");
+    doc.syntaxAt(9)->interrupting = 1;  // depth 7 and interrupting
+    for (int position : {10, 11, 9}) {
+        select(position);
+        EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
+    }
+    doc.syntaxAt(9)->interrupting = 0;
+    select(9);
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
+    EXPECT_EQ(ui().messageTexts(), (std::vector<std::string>{kInterruptingParentText, kExitPatternParentText,
+                                                             kInterruptingParentText, kDepthLimitText}));
+    EXPECT_EQ(doc.syntaxCount(), 12);
+    EXPECT_FALSE(a().file.modified);
+    select(8);  // depth 6 still takes a child, at depth 7
+    EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 1);
+    EXPECT_EQ(doc.syntaxAt(9)->depth, 7);
+    EXPECT_EQ(treeMismatch(a()), "");
+}
+
+TEST_F(StructureEditsTest, DeleteTakesTheSubtreeOutOfTableTreeAndIndexes) {
+    ASSERT_TRUE(start());
+    load({1, 1, 2, 3, 2, 1, 1});  // s2 at 4 holds 5..7
+    addIndex({3, 5, 6, 8, 9});
+    addIndex({6});
+    select(4);
+    EXPECT_EQ(run(IDM_EDIT_DELETE), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "s6:1", "s7:1"}));
+    EXPECT_EQ(members(0), (std::vector<int>{3, 4, 5}));  // before stays, after drops by four
+    EXPECT_EQ(members(1), std::vector<int>{});            // the entry stays, empty
+    EXPECT_EQ(a().document.indexCount(), 2);
+    EXPECT_TRUE(a().file.modified);
+    EXPECT_EQ(treeMismatch(a()), "");
+    // The tree picked the next selection and the pane follows it.
+    EXPECT_EQ(a().selection.selectionIndex, recordForItem(a(), caret()));
+
+    // Nothing to delete on record 2 or the memo; the command still succeeds.
+    select(2);
+    EXPECT_EQ(run(IDM_EDIT_DELETE), 1);
+    select(0);
+    EXPECT_EQ(run(IDM_EDIT_DELETE), 1);
+    EXPECT_EQ(a().document.syntaxCount(), 6);
+    EXPECT_EQ(treeMismatch(a()), "");
+}
+
+TEST_F(StructureEditsTest, MovesWithoutASiblingBeepAndChangeNothing) {
+    ASSERT_TRUE(start());
+    load({1, 2, 2, 1});
+    const std::vector<std::uint8_t> before = tableBytes();
+    select(3);  // record 3: nothing above it
+    EXPECT_EQ(run(IDM_ORDER_UP), 0);
+    select(4);  // first child
+    EXPECT_EQ(run(IDM_ORDER_UP), 0);
+    select(5);  // last child
+    EXPECT_EQ(run(IDM_ORDER_DOWN), 0);
+    select(6);  // the last record
+    EXPECT_EQ(run(IDM_ORDER_DOWN), 0);
+    EXPECT_EQ(beeps, 4);
+    select(2);  // record 2 moves nowhere, quietly
+    EXPECT_EQ(run(IDM_ORDER_DOWN), 0);
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(tableBytes(), before);
+    EXPECT_FALSE(a().file.modified);
+    EXPECT_EQ(treeMismatch(a()), "");
+}
+
+TEST_F(StructureEditsTest, AMovedSubtreeKeepsItsShapeExpandedAndSelected) {
+    ASSERT_TRUE(start());
+    //          3  4  5  6  7  8  9
+    load({1, 1, 2, 3, 2, 1, 2});
+    addIndex({3, 5, 6, 8, 9});
+    select(4);  // s2 with s3..s5 below it
+    EXPECT_EQ(run(IDM_ORDER_UP), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s2:1", "s3:2", "s4:3", "s5:2", "s1:1", "s6:1", "s7:2"}));
+    EXPECT_EQ(members(0), (std::vector<int>{7, 8, 9}));  // s1, s6, s7 followed; s3, s4 left
+    EXPECT_EQ(a().selection.selectionIndex, 3);
+    EXPECT_EQ(caret(), itemForRecord(a(), 3));
+    EXPECT_TRUE(expanded(3));
+    EXPECT_TRUE(expanded(4));
+    EXPECT_TRUE(a().file.modified);
+    EXPECT_EQ(treeMismatch(a()), "");
+
+    EXPECT_EQ(run(IDM_ORDER_DOWN), 1);  // back below s1
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "s2:1", "s3:2", "s4:3", "s5:2", "s6:1", "s7:2"}));
+    EXPECT_EQ(a().selection.selectionIndex, 4);
+    EXPECT_EQ(treeMismatch(a()), "");
+    EXPECT_EQ(run(IDM_ORDER_DOWN), 1);  // past s6 and its child
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "s6:1", "s7:2", "s2:1", "s3:2", "s4:3", "s5:2"}));
+    EXPECT_EQ(members(0), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(a().selection.selectionIndex, 6);
+    EXPECT_TRUE(expanded(6));
+    EXPECT_TRUE(expanded(7));
+    EXPECT_EQ(treeMismatch(a()), "");
+
+    select(8);  // s4 is the only child of s3
+    EXPECT_EQ(run(IDM_ORDER_UP), 0);
+    select(9);
+    EXPECT_EQ(run(IDM_ORDER_UP), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "s6:1", "s7:2", "s2:1", "s5:2", "s3:2", "s4:3"}));
+    EXPECT_EQ(treeMismatch(a()), "");
+    EXPECT_EQ(beeps, 1);
+}
+
+}  // namespace
+}  // namespace lumaset::testing
