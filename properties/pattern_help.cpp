@@ -172,9 +172,15 @@ LRESULT passOn(App& app, HWND button, UINT message, WPARAM wParam, LPARAM lParam
     return CallWindowProcW(app.patternHelp.standardButtonProc, button, message, wParam, lParam);
 }
 
+// The button does not keep the focus after a click. The click that closed
+// the menu over the button has already put the focus into the field: it
+// stays there, since the child pane by itself would hand it to its first
+// control.
 LRESULT onLeftButtonUp(App& app, HWND button, WPARAM wParam, LPARAM lParam) {
     passOn(app, button, WM_LBUTTONUP, wParam, lParam);
-    SetFocus(GetParent(button));
+    const HWND pane = GetParent(button);
+    const HWND focus = GetFocus();
+    if (!focus || focus == button || !IsChild(pane, focus)) SetFocus(pane);
     return 0;
 }
 

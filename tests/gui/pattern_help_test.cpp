@@ -228,6 +228,7 @@ TEST_F(PatternHelpTest, KeyboardOpensWithTheFirstItemHighlightedAndAClosingClick
     MenuDriver click{[&](HWND) {
         if (click.opened > 1) return std::vector<UINT>{VK_ESCAPE};  // reopened
         PostMessageW(item(IDC_PATTERN_HELP), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        PostMessageW(item(IDC_PATTERN_HELP), WM_LBUTTONUP, 0, 0);
         return std::vector<UINT>{};
     }};
     pressButton(IDC_PATTERN_HELP, click);
@@ -236,6 +237,7 @@ TEST_F(PatternHelpTest, KeyboardOpensWithTheFirstItemHighlightedAndAClosingClick
         pumpMessages();
     }
     EXPECT_EQ(click.opened, 1);
+    EXPECT_EQ(GetFocus(), item(IDC_PATTERN));  // not the pane's first control
 }
 
 TEST_F(PatternHelpTest, CapturedTextIsPastedAsALiteralPattern) {
