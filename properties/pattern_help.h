@@ -13,5 +13,8 @@ namespace lumaset {
 void createPatternHelpMenus(App& app, HWND pane);
 // Destroys both menus; the pane calls it from WM_DESTROY.
 void destroyPatternHelpMenus(App& app);
+// The replacement procedure of the three buttons. WMU_OPEN_HELP_MENU (1124)
+// posted to a button opens its menu as from the keyboard.
+LRESULT CALLBACK helpButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace lumaset

@@ -36,6 +36,28 @@
 #define IDM_FILE_CLOSE 40038
 #define IDM_INDEX_EDIT 40039
 
+// Pattern help menus of the ">>" buttons (results of the menus only)
+#define IDM_PATTERN_CAPTURE 40019
+#define IDM_PATTERN_LINE_START 40020
+#define IDM_PATTERN_LINE_END 40021
+#define IDM_PATTERN_ANY 40022
+#define IDM_PATTERN_ZERO_OR_MORE 40023
+#define IDM_PATTERN_ONE_OR_MORE 40024
+#define IDM_PATTERN_ZERO_OR_ONE 40025
+#define IDM_PATTERN_IN_SET 40026
+#define IDM_PATTERN_NOT_IN_SET 40027
+#define IDM_PATTERN_LINE_BREAK 40028
+#define IDM_PATTERN_TYPED_START 40029
+#define IDM_PATTERN_TITLE_SEPARATOR 40030
+#define IDM_TITLE_CAPTURE 40031
+#define IDM_TITLE_PART_0 40032
+#define IDM_TITLE_PART_1 40033
+#define IDM_TITLE_PART_2 40034
+#define IDM_TITLE_PART_3 40035
+#define IDM_TITLE_PART_4 40036
+#define IDM_TITLE_PART_5 40037
+#define IDM_TITLE_TRANSPARENT 40040
+
 // Recent files in the File menu: a separator, then one item per entry
 #define IDM_RECENT_SEPARATOR 1000
 #define IDM_RECENT_FIRST 1001
@@ -84,6 +106,7 @@
 #define WMU_ACTIVATE_PANE (0x0400)          // to the main window
 #define WMU_RECENT_FILES_CHANGED (0x0400 + 100)  // to every main window
 #define WMU_TERMINAL_POSITION (0x0400 + 77)     // to the terminal's frame window
+#define WMU_OPEN_HELP_MENU (0x0400 + 100)       // to a ">>" button: its menu, as from the keyboard
 
 // Help contexts in LUMASET.HLP
 #define HELP_CONTEXT_MESSAGE_FORMAT 100

@@ -72,6 +72,14 @@ struct RecentFiles {
     std::vector<std::wstring> entries;
 };
 
+// The ">>" buttons' menus, from the pane's creation to its destruction, and
+// the push-button procedure their replacement procedure passes on to.
+struct PatternHelpState {
+    HMENU patternHelpMenu = nullptr;  // edits 1001 and 1005
+    HMENU titleHelpMenu = nullptr;    // edit 1006
+    WNDPROC standardButtonProc = nullptr;
+};
+
 struct App;
 
 // The property pane's steps as the commands reach them (views/pane_steps.h).
@@ -89,6 +97,7 @@ struct App {
     TreeMirrorState tree;
     RecentFiles recent;
     PaneSteps paneSteps;
+    PatternHelpState patternHelp;
 };
 
 App& app();
