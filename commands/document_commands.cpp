@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "commands/index_editor.h"
 #include "commands/logic/document_text.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
@@ -145,6 +146,7 @@ int runCommand(int commandId) {
     case IDM_FILE_EXIT: return exitCommand();
     case IDM_HELP_CONTENTS: return helpCommand();
     case IDM_HELP_ABOUT: return aboutCommand();
+    case IDM_INDEX_EDIT: return editIndexes();
     // The editing, order and index commands land with their own modules.
     case IDM_EDIT_CUT:
     case IDM_EDIT_COPY_TREE:
@@ -156,7 +158,6 @@ int runCommand(int commandId) {
     case IDM_EDIT_NEW_CHILD:
     case IDM_ORDER_UP:
     case IDM_ORDER_DOWN:
-    case IDM_INDEX_EDIT:
     default:
         return 1;
     }
