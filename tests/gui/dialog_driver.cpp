@@ -6,8 +6,8 @@ namespace lumaset::testing {
 
 namespace {
 
-// A timer fires only once the queue is empty, which is when the modal loop
-// has shown the dialog.
+// The script runs on a timer tick that finds the dialog shown: the modal
+// loop shows it only once its queue is empty, and a tick can come first.
 constexpr UINT_PTR kRunScriptTimer = 0x3A;
 
 DialogDriver* activeDriver = nullptr;
@@ -26,6 +26,7 @@ INT_PTR CALLBACK drivenDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         frame->dialog = dialog;
     }
     if (message == WM_TIMER && wParam == kRunScriptTimer) {
+        if (!IsWindowVisible(dialog)) return TRUE;
         KillTimer(dialog, kRunScriptTimer);
         DialogScript script = std::move(frame->script);
         if (script) script(dialog);
