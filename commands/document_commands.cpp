@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands/clipboard_transfer.h"
+#include "commands/index_editor.h"
 #include "commands/logic/document_text.h"
 #include "commands/structure_edits.h"
 #include "document/error_message.h"
@@ -162,6 +163,7 @@ int runCommand(int commandId) {
     case IDM_FILE_EXIT: return exitCommand();
     case IDM_HELP_CONTENTS: return helpCommand();
     case IDM_HELP_ABOUT: return aboutCommand();
+    case IDM_INDEX_EDIT: return editIndexes();
     case IDM_EDIT_CUT:
     case IDM_EDIT_COPY_TREE:
     case IDM_EDIT_COPY_ONE: return copySyntaxes(app(), commandId);
@@ -173,8 +175,6 @@ int runCommand(int commandId) {
     case IDM_EDIT_NEW_CHILD: return newChildSyntax(app());
     case IDM_ORDER_UP: return moveSyntaxUp(app());
     case IDM_ORDER_DOWN: return moveSyntaxDown(app());
-    // The index editor lands with its own module.
-    case IDM_INDEX_EDIT:
     default:
         return 1;
     }

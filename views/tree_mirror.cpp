@@ -65,14 +65,15 @@ void buildTree(App& app) {
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(app.tree.rootItem));
 }
 
-void expandSubtree(App& app, HTREEITEM item) {
-    HWND tree = app.windows.tree;
+void expandSubtree(App& app, HTREEITEM item) { expandSubtree(app.windows.tree, item); }
+
+void expandSubtree(HWND tree, HTREEITEM item) {
     auto child = reinterpret_cast<HTREEITEM>(
         SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
     if (!child) return;
     for (; child; child = reinterpret_cast<HTREEITEM>(
                       SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child))))
-        expandSubtree(app, child);
+        expandSubtree(tree, child);
     SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
 }
 

@@ -17,6 +17,8 @@ inline constexpr wchar_t kRootItemLabel[] = L"Copyright";
 void buildTree(App& app);
 // Expands the item and every descendant that has children, deepest first.
 void expandSubtree(App& app, HTREEITEM item);
+// The same in any tree view (the index editor has one of its own).
+void expandSubtree(HWND tree, HTREEITEM item);
 // -1 nothing (null or unknown item), 0 the "Copyright" item, >= 2 a record.
 int recordForItem(const App& app, HTREEITEM item);
 // The record's item, or null when it has none.
