@@ -69,9 +69,10 @@ protected:
 
 TEST_F(LayoutTest, StartsAtAThirdAndFollowsTheWindowSize) {
     ASSERT_TRUE(start());
+    EXPECT_EQ(a().layout.splitPosition, clientSize().cx / 3);
+    expectLayout(clientSize().cx / 3);
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
-    EXPECT_GT(split, 0);
     expectLayout(split);
     // Shrinking past the split pulls it in to ten pixels from the right.
     resizeMain(200, 400);
@@ -126,6 +127,10 @@ TEST_F(LayoutTest, MinimiseLeavesTheLayoutAndRestoreLaysOutAgain) {
     pumpMessages();
     EXPECT_EQ(a().layout.splitPosition, split);
     a().layout.splitPosition = split + 50;
+    // The system may still report the old client size with the minimise
+    // notice; the panes must stay where they were all the same.
+    SendMessageW(a().windows.main, WM_SIZE, SIZE_MINIMIZED, 0);
+    EXPECT_EQ(placeOf(a().windows.memo).left - placeOf(a().windows.tree).left, split);
     ShowWindow(a().windows.main, SW_RESTORE);
     pumpMessages();
     expectLayout(split + 50);
