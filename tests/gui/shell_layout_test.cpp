@@ -123,14 +123,14 @@ TEST_F(LayoutTest, MinimiseLeavesTheLayoutAndRestoreLaysOutAgain) {
     ASSERT_TRUE(start());
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
+    // The minimise notice may come while the client still has its size:
+    // the panes stay where they were all the same.
+    a().layout.splitPosition = split + 50;
+    SendMessageW(a().windows.main, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(900, 600));
+    EXPECT_EQ(placeOf(a().windows.memo).left, split);
     ShowWindow(a().windows.main, SW_MINIMIZE);
     pumpMessages();
-    EXPECT_EQ(a().layout.splitPosition, split);
-    a().layout.splitPosition = split + 50;
-    // The system may still report the old client size with the minimise
-    // notice; the panes must stay where they were all the same.
-    SendMessageW(a().windows.main, WM_SIZE, SIZE_MINIMIZED, 0);
-    EXPECT_EQ(placeOf(a().windows.memo).left - placeOf(a().windows.tree).left, split);
+    EXPECT_EQ(a().layout.splitPosition, split + 50);
     ShowWindow(a().windows.main, SW_RESTORE);
     pumpMessages();
     expectLayout(split + 50);
