@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
-    for (std::uint32_t v : {0u, 4096u, 4097u, 4098u, 4100u, 4101u, 4103u, 4104u, 4106u, 4107u}) {
+    for (std::uint32_t v : {0u, 4096u, 4097u, 4098u, 4099u, 4100u, 4101u, 4102u, 4103u, 4104u, 4105u, 4106u, 4107u}) {
         TagFileBuilder b(v);
         b.addSystemRecords();
         Bytes& parent = b.addRecord("p", 1);

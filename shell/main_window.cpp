@@ -243,14 +243,6 @@ HWND paneFocusTarget(const App& app) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& a = app();
-    // The process has one main window; another of the class (a test's
-    // stand-in for a second instance) only answers the broadcast.
-    const bool ours = a.windows.main == window ||
-                      (message == WM_CREATE && !(a.windows.main && IsWindow(a.windows.main)));
-    if (!ours) {
-        if (message == WMU_RECENT_FILES_CHANGED) return 0;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
     switch (message) {
     case WM_CREATE: onCreate(a, window); return 0;
     case WM_DESTROY: onDestroy(a, window); return 0;

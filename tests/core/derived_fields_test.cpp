@@ -45,12 +45,21 @@ TEST(DerivedFields, RemovesSeparators) {
     EXPECT_EQ(removeSeparators(std::string_view(unterminated, 4)), "ab");
 }
 
-int scanText(const char* title) {
-    std::uint8_t field[kTitleCodeSize] = {};
+// Compiles a title into a field of its stored size; false when it does not fit.
+bool compileTitleInto(const char* title, std::uint8_t (&field)[kTitleCodeSize]) {
     std::uint8_t area[kCompileAreaSize];
     const int n = compilePattern(title, area);
-    EXPECT_GT(n, 0) << title;
-    std::memcpy(field, area, std::min(n, kTitleCodeSize));
+    if (n <= 0 || n > kTitleCodeSize) return false;
+    std::memset(field, 0, kTitleCodeSize);
+    std::memcpy(field, area, std::size_t(n));
+    return true;
+}
+
+constexpr int kNotCompiled = -1000;
+
+int scanText(const char* title) {
+    std::uint8_t field[kTitleCodeSize];
+    if (!compileTitleInto(title, field)) return kNotCompiled;
     return scanTitleCode(field, kTitleCodeSize);
 }
 
@@ -110,10 +119,7 @@ SyntaxRecord userRecord(const char* pattern, const char* title) {
     std::strcpy(r.name, "user");
     r.depth = 1;
     std::strcpy(r.pattern, pattern);
-    std::uint8_t area[kCompileAreaSize];
-    const int n = compilePattern(title, area);
-    EXPECT_GT(n, 0);
-    std::memcpy(r.titleCode, area, n);
+    if (!compileTitleInto(title, r.titleCode)) ADD_FAILURE() << "title does not compile: " << title;
     return r;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/pattern_test_util.h"
 #include "pattern/pattern_code.h"
@@ -62,6 +63,14 @@ TEST(PatternCompiler, CompilesEachElementForm) {
         // A lead byte at the very end is copied alone.
         {"a\x95", "02 02 61 95 00"},
         {"\\(1,2,3)", "05 01 02 03 00"},
+        {"\\(1,127)", "04 01 7F 00"},
+        // A text run ends where each sub-pattern element starts.
+        {"a\\s(\\1,\"x\",3)", "02 01 61 09 03 31 01 01 78 03 00"},
+        {"a\\r(\\1,\"x\",3)", "02 01 61 0A 03 31 01 01 78 03 00 00 00 00 00"},
+        {"a\\p(\\2,1,2)", "02 01 61 0D 03 32 01 01 02 00"},
+        // Spaces after a string's closing quote are skipped.
+        {"\\(\"x\" ,1)", "07 01 78 00 00 00 00 00 01 00"},
+        {"\\s(1,2,\"x\"  ,3)", "0B 01 02 01 78 03 00"},
         {"\\(1,99999999999)", nullptr},
     };
     for (const auto& c : cases) {
@@ -117,17 +126,22 @@ TEST(PatternCompiler, DeepNestingIsBoundedByTheArea) {
 
 // The text ends at its NUL even where an element wants more characters.
 TEST(PatternCompiler, NeverReadsPastTheNul) {
-    const char* endings[] = {"\\", "\\(", "\\( ", "\\(\"", "\\(1", "\\(1,", "\\(1,N",
-                             "\\(1,NI", "\\s(", "\\p(", "\\(\"\\", "\x95", "a\\\x95"};
-    for (const char* ending : endings) {
-        SCOPED_TRACE(ending);
+    const CompileCase endings[] = {
+        {"\\", "02 00 00"},         {"\\(", "02 01 28 00"},    {"\\( ", "02 02 28 20 00"},
+        {"\\(\"", nullptr},        {"\\(1", nullptr},        {"\\(1,", nullptr},
+        {"\\(1,N", nullptr},        {"\\(1,NI", nullptr},     {"\\s(", nullptr},
+        {"\\p(", nullptr},          {"\\(\"\\", nullptr},    {"\x95", "02 01 95 00"},
+        {"a\\\x95", "02 02 61 95 00"},
+    };
+    for (const auto& c : endings) {
+        SCOPED_TRACE(c.text);
         // Exactly sized heap copy so a sanitizer sees any read past the NUL.
-        const std::size_t n = std::strlen(ending) + 1;
-        char* text = new char[n];
-        std::memcpy(text, ending, n);
+        const std::size_t n = std::strlen(c.text) + 1;
+        std::vector<char> text(c.text, c.text + n);
+        text.shrink_to_fit();
         std::uint8_t area[kCompileAreaSize];
-        compilePattern(text, area);
-        delete[] text;
+        const int length = compilePattern(text.data(), area);
+        EXPECT_EQ(length == kPatternFailed ? "fail" : toHex(area, length), c.code ? c.code : "fail");
     }
 }
 

@@ -103,22 +103,56 @@ TEST_F(TagFileLoad, MoreMessageFormatsThanRecordsStillReadsTheMemo) {
     EXPECT_EQ(doc.memoText(), "ok");
 }
 
-TEST_F(TagFileLoad, Version4106IgnoresMessageFormats) {
-    TagFileBuilder b(4106);
+TEST_F(TagFileLoad, MessageFormatsStopAtTheirCount) {
+    TagFileBuilder b(4107);
     b.addSystemRecords();
-    Bytes& r = b.addRecord("msg", 1);
-    r[357] = 1;
-    r[356] = 1;  // jumpToChild is in use from 4105
-    b.addLegacyMessageFormats(2);
-    b.setMemoBlock({'m', 0});
+    b.addRecord("first", 1)[357] = 1;
+    b.addRecord("second", 1)[357] = 2;  // its block is not in the file
+    MessageFormat f{};
+    f.kind = 1;
+    b.addMessageFormat(f);
+    b.setMemoBlock(Bytes(kMessageFormatSize, 'k'));
     ASSERT_TRUE(load(b.bytes()));
-    EXPECT_EQ(recordedErrors(),
-              std::vector<std::string>{"このカラー構文ファイルに含まれる発言形式関係の情報は無視されます。"
-                                       "発言関係の構文を作り直してください。"});
-    EXPECT_EQ(doc.syntaxAt(3)->messageFormat.kind, 0);
-    EXPECT_EQ(doc.syntaxAt(3)->messageFormatOrdinal, 0);
-    EXPECT_EQ(doc.syntaxAt(3)->jumpToChild, 1);
-    EXPECT_EQ(doc.memoText(), "m");
+    EXPECT_TRUE(recordedErrors().empty());
+    EXPECT_EQ(doc.syntaxAt(3)->messageFormat.kind, 1);
+    EXPECT_EQ(doc.syntaxAt(4)->messageFormat.kind, 0);
+    EXPECT_EQ(doc.memoText(), std::string(kMessageFormatSize, 'k'));
+
+    // memoLength 0: no memo at all, whatever follows.
+    b.memoLength = 0;
+    ASSERT_TRUE(load(b.bytes()));
+    EXPECT_FALSE(doc.hasMemo());
+}
+
+TEST_F(TagFileLoad, Version4106IgnoresMessageFormats) {
+    for (int blocks : {2, 0}) {
+        SCOPED_TRACE(blocks);
+        recordedErrors().clear();
+        TagFileBuilder b(4106);
+        b.addSystemRecords();
+        Bytes& r = b.addRecord("msg", 1);
+        r[357] = 1;
+        r[356] = 1;  // jumpToChild is in use from 4105
+        std::memcpy(r.data() + 51, "a\\fb\\nc", 7);
+        putTitleText(r, "\\(0,5)");
+        b.addLegacyMessageFormats(blocks);
+        b.setMemoBlock({'m', 0});
+        ASSERT_TRUE(load(b.bytes()));
+        // Only a file that holds blocks hears about them.
+        const std::vector<std::string> ignored{"このカラー構文ファイルに含まれる発言形式関係の情報は無視されます。"
+                                               "発言関係の構文を作り直してください。"};
+        EXPECT_EQ(recordedErrors(), blocks ? ignored : std::vector<std::string>{});
+        const SyntaxRecord* rec = doc.syntaxAt(3);
+        EXPECT_EQ(rec->messageFormat.kind, 0);
+        if (blocks) EXPECT_EQ(rec->messageFormatOrdinal, 0);
+        EXPECT_EQ(rec->jumpToChild, 1);
+        // Its title is still text: compiled, and the derived fields follow.
+        EXPECT_EQ(titleOf(3), compiledTitle("\\(0,5)"));
+        EXPECT_EQ(rec->titleMaxSecond, 5);
+        EXPECT_EQ(rec->patternLines, 2);
+        EXPECT_STREQ(rec->patternNoSep, "ab\\nc");
+        EXPECT_EQ(doc.memoText(), "m");
+    }
 }
 
 TEST_F(TagFileLoad, Version4104ConvertsTitlesAndRecomputesDerivedFields) {
@@ -140,9 +174,13 @@ TEST_F(TagFileLoad, Version4104ConvertsTitlesAndRecomputesDerivedFields) {
     Bytes& full = b.addRecord("full", 1);
     putTitleText(full, fullTitle.c_str());
     full[484] = 'Z';
+    // A text run of 117 bytes is 120 bytes of code: the most that fits.
+    const std::string fits(117, 'f');
+    putTitleText(b.addRecord("fits", 1), fits.c_str());
+    putTitleText(b.addRecord("over", 1), (fits + "o").c_str());
     ASSERT_TRUE(load(b.bytes()));
 
-    EXPECT_EQ(recordedErrors(), (std::vector<std::string>{kTitleTooLong, kTitleConversionFailed}));
+    EXPECT_EQ(recordedErrors(), (std::vector<std::string>{kTitleTooLong, kTitleConversionFailed, kTitleTooLong}));
     const SyntaxRecord* r = doc.syntaxAt(3);
     EXPECT_EQ(titleOf(3), compiledTitle("\\(3,1)\\(0,4,9)"));
     EXPECT_EQ(r->titleMaxSecond, 4);
@@ -153,6 +191,9 @@ TEST_F(TagFileLoad, Version4104ConvertsTitlesAndRecomputesDerivedFields) {
     EXPECT_EQ(titleOf(4), compiledTitle("\x83\x5e\x83\x43\x83\x67\x83\x8b\x92\xb7\x82\xb7\x82\xac"));
     EXPECT_EQ(titleOf(5), compiledTitle("\x95\xcf\x8a\xb7\x83\x47\x83\x89\x81\x5b"));
     EXPECT_EQ(titleOf(6), compiledTitle(fullTitle.c_str()));
+    EXPECT_EQ(titleOf(7), compiledTitle(fits.c_str()));
+    EXPECT_EQ(titleOf(7)[kTitleCodeSize - 1], 0);
+    EXPECT_EQ(titleOf(8), titleOf(4));
     EXPECT_EQ(doc.syntaxAt(0)->patternLines, 1);
 }
 
@@ -167,6 +208,12 @@ TEST_F(TagFileLoad, Versions4099To4103ReadTheShortRecordAndSkipLegacyBlocks) {
         std::memset(r.data() + 414, 0x77, 616 - 414);  // the discarded tail
         r[351] = 4;
         r[354] = 6;
+        // A title text that fills its 50 bytes runs on into the tail unless
+        // the tail is dropped.
+        const std::string fullText(50, 't');
+        Bytes& full = b.addRecord("full", 1);
+        putTitleText(full, fullText.c_str());
+        std::memset(full.data() + 414, 0x77, 616 - 414);
         b.addLegacy100(2);  // only skipped below 4101
         if (v < 4102) {
             b.addLegacyIndex(3);
@@ -187,6 +234,7 @@ TEST_F(TagFileLoad, Versions4099To4103ReadTheShortRecordAndSkipLegacyBlocks) {
         EXPECT_EQ(rec->titleMaxSecond, 3);
         // Below 4100 the line count moves from 354 to 351.
         EXPECT_EQ(rec->colourLines, v < 4100 ? 6 : 4);
+        EXPECT_EQ(titleOf(4), compiledTitle(fullText.c_str()));
         EXPECT_EQ(doc.indexCount(), v < 4102 ? 0 : 1);
         EXPECT_EQ(doc.memoText(), "z");
     }
@@ -197,14 +245,18 @@ TEST_F(TagFileLoad, Version4098AndOlderBuildTitlesFromPositions) {
         SCOPED_TRACE(v);
         recordedErrors().clear();
         TagFileBuilder b(v);
-        b.addSystemRecords();
+        b.addRecord("sys0", 0);
+        b.addRecord("sys1", 0);
+        Bytes& root = b.addRecord("sys2", 0);
+        root[352] = 7;
+        root[353] = 8;
         Bytes& none = b.addRecord("none", 1);
         none[352] = 255;
         none[354] = 3;
         Bytes& two = b.addRecord("two", 1);
         two[351] = 5;
         two[352] = 2;
-        two[353] = 0;
+        two[353] = 9;
         b.addLegacy100(1);
         b.addLegacyIndex(2);
         b.addLegacy154(1);
@@ -218,12 +270,14 @@ TEST_F(TagFileLoad, Version4098AndOlderBuildTitlesFromPositions) {
         }
         EXPECT_EQ(titleOf(3), compiledTitle(""));
         EXPECT_EQ(doc.syntaxAt(3)->titleMaxSecond, 0);
-        // 4098 knows a third number at 351; older versions do not use it.
-        const char* expected = v == 4098 ? "\\(2,0,5)" : "\\(2,0)";
+        // 4098 knows a third number at 351; older versions do not use it;
+        // 4096 clears the second number of every record.
+        const char* expected = v == 4098 ? "\\(2,9,5)" : v == 4096 ? "\\(2,0)" : "\\(2,9)";
         EXPECT_EQ(titleOf(4), compiledTitle(expected));
         // 4096 sets the byte at 354 to 1 before it becomes the line count.
         EXPECT_EQ(doc.syntaxAt(3)->colourLines, v == 4096 ? 1 : 3);
-        EXPECT_EQ(titleOf(2), compiledTitle("\\(0,0)"));
+        // 4096 clears both numbers of the root record.
+        EXPECT_EQ(titleOf(2), compiledTitle(v == 4096 ? "\\(0,0)" : "\\(7,8)"));
     }
 }
 

@@ -139,6 +139,68 @@ TEST_F(TagFileSave, MemoLengths) {
     EXPECT_EQ(recordedErrors(), std::vector<std::string>{message(path, "への書き込みに失敗しました。")});
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"memo.tag"});
+
+    // No memo at all: memoLength 0, and none comes back.
+    doc.setMemoText(std::nullopt);
+    ASSERT_TRUE(saveTagFile(doc, path));
+    file = readFileBytes(path);
+    EXPECT_EQ(file.size(), 2120u);
+    EXPECT_EQ(file[66], 0);
+    loaded.setMemoText(std::string("left over"));
+    ASSERT_TRUE(loadTagFile(loaded, path));
+    EXPECT_FALSE(loaded.hasMemo());
+}
+
+// Through the real file layer: old layouts skip their legacy blocks by
+// moving the file position, and a file cut short at its end still loads.
+TEST_F(TagFileSave, OldAndCutShortFilesLoadFromDisk) {
+    const auto path = folder / "old.tag";
+    for (std::uint32_t v : {4096u, 4098u, 4101u, 4105u}) {
+        SCOPED_TRACE(v);
+        testing::TagFileBuilder b(v);
+        b.addSystemRecords();
+        testing::Bytes& r = b.addRecord("old", 1);
+        if (v <= 4098) {
+            r[352] = 3;
+            r[353] = 4;
+        } else {
+            std::memcpy(r.data() + 364, "\\(3,4)", 6);
+        }
+        b.addLegacy100(2);
+        b.addLegacyIndex(3);
+        b.addLegacy154(2);
+        b.setMemoBlock({'o', 'l', 'd', 0});
+        writeFileBytes(path, b.bytes());
+        ASSERT_TRUE(loadTagFile(doc, path));
+        EXPECT_TRUE(recordedErrors().empty());
+        ASSERT_EQ(doc.syntaxCount(), 4);
+        EXPECT_STREQ(doc.syntaxAt(3)->name, "old");
+        EXPECT_EQ(doc.syntaxAt(3)->titleMaxSecond, v == 4096 ? 0 : 4);
+        EXPECT_EQ(doc.memoText(), "old");
+    }
+
+    ASSERT_TRUE(doc.newDocument());
+    fillDocument(doc);
+    ASSERT_TRUE(saveTagFile(doc, path));
+    const Bytes full = readFileBytes(path);
+    const std::string memo(doc.memoText());
+    // The memo's last bytes missing: what is there is kept.
+    writeFileBytes(path, Bytes(full.begin(), full.end() - 3));
+    Document loaded;
+    ASSERT_TRUE(loadTagFile(loaded, path));
+    EXPECT_EQ(loaded.memoText(), memo.substr(0, memo.size() - 2));
+    // Cut inside the last record: its missing bytes read as zero.
+    const std::size_t cut = 68 + 5 * 684 + 10;
+    writeFileBytes(path, Bytes(full.begin(), full.begin() + std::ptrdiff_t(cut)));
+    ASSERT_TRUE(loadTagFile(loaded, path));
+    ASSERT_EQ(loaded.syntaxCount(), 6);
+    EXPECT_EQ(0, std::memcmp(loaded.syntaxAt(4), doc.syntaxAt(4), kStoredSyntaxRecordSize));
+    EXPECT_EQ(0, std::memcmp(loaded.syntaxAt(5), doc.syntaxAt(5), 10));
+    EXPECT_EQ(loaded.syntaxAt(5)->titleCode[0], 0);
+    EXPECT_EQ(loaded.indexCount(), 1);
+    EXPECT_EQ(loaded.memoText(), "");
+    // The cut took the second message syntax's ordinal with it.
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{"情報に一部矛盾がありますが処理を続行します。"});
 }
 
 TEST_F(TagFileSave, EveryFailingStepKeepsTheOldFile) {

@@ -73,6 +73,21 @@ TEST_F(DocumentCommandsTest, TitleFollowsNewChangedAndSavedAs) {
     EXPECT_FALSE(a().file.modified);
     ASSERT_FALSE(a().recent.entries.empty());
     EXPECT_EQ(a().recent.entries.back(), path.wstring());
+
+    // Save as again starts from the current name.
+    EXPECT_EQ(runCommand(IDM_FILE_SAVE_AS), 0);
+    ASSERT_EQ(ui().fileDialogs.size(), 2u);
+    EXPECT_EQ(ui().fileDialogs[1].initialPath, path.wstring());
+    EXPECT_TRUE(ui().fileDialogs[0].initialPath.empty());
+}
+
+TEST_F(DocumentCommandsTest, HelpContentsAndAbout) {
+    ASSERT_TRUE(start());
+    EXPECT_EQ(runCommand(IDM_HELP_CONTENTS), 1);
+    EXPECT_EQ(ui().helpContexts, std::vector<unsigned>{0});
+    EXPECT_EQ(runCommand(IDM_HELP_ABOUT), 1);
+    EXPECT_EQ(ui().dialogs, std::vector<int>{IDD_ABOUT});
+    EXPECT_TRUE(ui().messageBoxes.empty());
 }
 
 TEST_F(DocumentCommandsTest, OpenLoadsIntoAFreshWindowOnly) {
@@ -94,6 +109,8 @@ TEST_F(DocumentCommandsTest, OpenLoadsIntoAFreshWindowOnly) {
     // the directory the dialog may have moved to is restored.
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_NE(folder(), std::filesystem::path(before));
+    ui().fileDialogMovesTo = folder().wstring();
     ui().fileDialogAnswers.push_back(second.wstring());
     EXPECT_EQ(runCommand(IDM_FILE_OPEN), 1);
     ASSERT_EQ(ui().processStarts.size(), 1u);
@@ -102,6 +119,7 @@ TEST_F(DocumentCommandsTest, OpenLoadsIntoAFreshWindowOnly) {
     wchar_t after[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, after);
     EXPECT_STREQ(after, before);
+    SetCurrentDirectoryW(before);
 
     // A cancelled dialog changes nothing.
     EXPECT_EQ(runCommand(IDM_FILE_OPEN), 0);

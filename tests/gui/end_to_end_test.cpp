@@ -1,8 +1,10 @@
 // The real Lumaset.exe as separate processes: a second instance started by
-// the first one opens the file it was given.
+// the first one opens the file it was given, and the list of recent files
+// that the second one saves reaches the first one's File menu.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <commctrl.h>
 
@@ -51,52 +53,131 @@ void pumpFor(std::chrono::milliseconds time) {
     }
 }
 
-struct EditorWindow {
-    HWND window = nullptr;
-    DWORD processId = 0;
-};
+std::wstring windowText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
 
-// A visible main window of another process, not one of those in `known`.
-EditorWindow findEditorWindow(const std::vector<DWORD>& known) {
+// The visible main window of exactly this process.
+HWND editorWindowOf(DWORD processId) {
     struct Search {
-        const std::vector<DWORD>* known;
-        EditorWindow found;
-    } search{&known, {}};
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             wchar_t className[100] = {};
             GetClassNameW(window, className, 100);
-            DWORD processId = 0;
-            GetWindowThreadProcessId(window, &processId);
-            if (std::wstring(className) != L"TarvelonLumaset" || processId == GetCurrentProcessId() ||
-                !IsWindowVisible(window)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || std::wstring(className) != L"TarvelonLumaset" || !IsWindowVisible(window))
                 return TRUE;
-            }
-            for (DWORD k : *s->known) {
-                if (k == processId) return TRUE;
-            }
-            s->found = {window, processId};
+            s->found = window;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-EditorWindow waitForEditorWindow(const std::vector<DWORD>& known) {
-    for (int tries = 0; tries < 300; ++tries) {
-        const EditorWindow found = findEditorWindow(known);
-        if (found.window) return found;
-        pumpFor(std::chrono::milliseconds(100));
+// Processes that this one started, not yet in `known`.
+DWORD childProcess(DWORD parent, const std::vector<DWORD>& known) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parent) continue;
+        bool seen = false;
+        for (DWORD k : known) seen = seen || k == entry.th32ProcessID;
+        if (!seen) found = entry.th32ProcessID;
     }
-    return {};
+    CloseHandle(snapshot);
+    return found;
 }
 
-std::wstring windowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
+struct Editor {
+    DWORD processId = 0;
+    HWND window = nullptr;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        editor_ = findEditor();
+        // A missing program is a broken build, not a reason to pass.
+        ASSERT_FALSE(editor_.empty()) << "Lumaset.exe has not been built";
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = fs::path(temp) / (L"lumaset e2e " + std::to_wstring(GetCurrentProcessId()));
+        fs::create_directories(folder_);
+    }
+
+    // Whatever failed on the way: no editor, folder or registry key is left.
+    void TearDown() override {
+        for (auto it = started_.rbegin(); it != started_.rend(); ++it) endEditor(*it);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
+        std::error_code error;
+        fs::remove_all(folder_, error);
+    }
+
+    Editor startEditor(const fs::path& file) {
+        std::wstring commandLine = L"\"" + editor_.wstring() + L"\" \"" + file.wstring() + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(editor_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            return {};
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        started_.push_back(process.dwProcessId);
+        return waitForWindow(process.dwProcessId);
+    }
+
+    // The instance that `parent` starts next.
+    Editor waitForInstanceStartedBy(const Editor& parent) {
+        for (int tries = 0; tries < 300; ++tries) {
+            if (const DWORD child = childProcess(parent.processId, started_)) {
+                started_.push_back(child);
+                return waitForWindow(child);
+            }
+            pumpFor(std::chrono::milliseconds(100));
+        }
+        return {};
+    }
+
+    const fs::path& folder() const { return folder_; }
+
+private:
+    Editor waitForWindow(DWORD processId) {
+        for (int tries = 0; tries < 300; ++tries) {
+            if (HWND window = editorWindowOf(processId)) return {processId, window};
+            pumpFor(std::chrono::milliseconds(100));
+        }
+        return {processId, nullptr};
+    }
+
+    void endEditor(DWORD processId) {
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
+        if (!process) return;
+        if (HWND window = editorWindowOf(processId)) PostMessageW(window, WM_CLOSE, 0, 0);
+        for (int tries = 0; tries < 200 && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++tries) {
+            pumpFor(std::chrono::milliseconds(50));
+        }
+        const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        if (!ended) TerminateProcess(process, 1);
+        CloseHandle(process);
+        EXPECT_TRUE(ended) << "the editor did not end when closed";
+    }
+
+    fs::path editor_;
+    fs::path folder_;
+    std::vector<DWORD> started_;
+};
 
 // Waits for the title, which the editor sets once the file has loaded.
 std::wstring waitForTitle(HWND window, const std::wstring& wanted) {
@@ -106,17 +187,7 @@ std::wstring waitForTitle(HWND window, const std::wstring& wanted) {
     return windowText(window);
 }
 
-void closeEditor(const EditorWindow& editor) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, editor.processId);
-    PostMessageW(editor.window, WM_CLOSE, 0, 0);
-    if (process) {
-        for (int tries = 0; tries < 200 && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++tries) {
-            pumpFor(std::chrono::milliseconds(50));
-        }
-        EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "the editor did not end";
-        CloseHandle(process);
-    }
-}
+std::wstring titleFor(const fs::path& file) { return file.wstring() + L" - Tarvelonカラー構文エディタ"; }
 
 void setRecentFiles(const std::vector<std::wstring>& paths) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
@@ -132,53 +203,37 @@ void setRecentFiles(const std::vector<std::wstring>& paths) {
     RegCloseKey(key);
 }
 
-TEST(EndToEnd, SecondInstanceStartedByTheFirstOpensItsFile) {
-    const fs::path editor = findEditor();
-    if (editor.empty()) GTEST_SKIP() << "Lumaset.exe has not been built";
-
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const fs::path folder = fs::path(temp) / (L"lumaset e2e " + std::to_wstring(GetCurrentProcessId()));
-    fs::create_directories(folder);
-    const fs::path first = folder / L"最初.tag";
-    const fs::path second = folder / L"二番目 の ファイル.tag";
+TEST_F(EndToEnd, SecondInstanceOpensItsFileAndTheFirstSeesItsRecentFiles) {
+    const fs::path first = folder() / L"最初.tag";
+    const fs::path second = folder() / L"二番目 の ファイル.tag";
     {
         Document doc;
         ASSERT_TRUE(saveTagFile(doc, first));
         ASSERT_TRUE(saveTagFile(doc, second));
     }
-    // The second file is the oldest recent entry, so command 1001 opens it.
+    // The first editor adds its own file after this one: the list is then
+    // second (command 1001), first (1002).
     setRecentFiles({second.wstring()});
 
-    std::wstring commandLine = L"\"" + editor.wstring() + L"\" \"" + first.wstring() + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-
-    const EditorWindow one = waitForEditorWindow({});
+    const Editor one = startEditor(first);
     ASSERT_TRUE(one.window) << "the first editor's window did not appear";
-    EXPECT_EQ(waitForTitle(one.window, first.wstring() + L" - Tarvelonカラー構文エディタ"),
-              first.wstring() + L" - Tarvelonカラー構文エディタ");
+    EXPECT_EQ(waitForTitle(one.window, titleFor(first)), titleFor(first));
 
     // The first window holds a named document, so the recent file goes to a
     // new instance, whose command line carries the path with its blanks.
     PostMessageW(one.window, WM_COMMAND, MAKEWPARAM(kFirstRecentFileId, 0), 0);
-    const EditorWindow two = waitForEditorWindow({one.processId});
+    const Editor two = waitForInstanceStartedBy(one);
     ASSERT_TRUE(two.window) << "no second instance appeared";
-    EXPECT_EQ(waitForTitle(two.window, second.wstring() + L" - Tarvelonカラー構文エディタ"),
-              second.wstring() + L" - Tarvelonカラー構文エディタ");
+    EXPECT_EQ(waitForTitle(two.window, titleFor(second)), titleFor(second));
     // The first window kept its document.
-    EXPECT_EQ(windowText(one.window), first.wstring() + L" - Tarvelonカラー構文エディタ");
+    EXPECT_EQ(windowText(one.window), titleFor(first));
 
-    closeEditor(two);
-    closeEditor(one);
-    RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
-    std::error_code error;
-    fs::remove_all(folder, error);
+    // Opening made second the newest entry, and the second instance told the
+    // first: its command 1001 now stands for first.
+    PostMessageW(one.window, WM_COMMAND, MAKEWPARAM(kFirstRecentFileId, 0), 0);
+    const Editor three = waitForInstanceStartedBy(one);
+    ASSERT_TRUE(three.window) << "no third instance appeared";
+    EXPECT_EQ(waitForTitle(three.window, titleFor(first)), titleFor(first));
 }
 
 // The tree view of another process's main window, and its items by the

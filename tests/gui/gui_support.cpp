@@ -29,6 +29,7 @@ void installScriptedHooks() {
         if (ui.fileDialogAnswers.empty()) return std::nullopt;
         auto answer = ui.fileDialogAnswers.front();
         ui.fileDialogAnswers.pop_front();
+        if (!ui.fileDialogMovesTo.empty()) SetCurrentDirectoryW(ui.fileDialogMovesTo.c_str());
         return answer;
     };
     hooks.startProcess = [](const std::wstring& exePath, const std::wstring& commandLine) {

@@ -39,6 +39,9 @@ struct ScriptedUi {
     std::vector<MessageBoxCall> messageBoxes;
     std::deque<std::optional<std::wstring>> fileDialogAnswers;
     std::vector<FileDialogRequest> fileDialogs;
+    // Where an answered file dialog leaves the current directory, as a real
+    // one may after the user browsed; empty: unchanged.
+    std::wstring fileDialogMovesTo;
     bool processStartSucceeds = true;
     std::vector<ProcessStart> processStarts;
     std::vector<unsigned> helpContexts;

@@ -10,6 +10,7 @@
 #include "shell/main_window.h"
 #include "ui/cp932_input.h"
 #include "ui/text_convert.h"
+#include "views/command_states.h"
 #include "views/document_state.h"
 #include "views/memo_edit.h"
 #include "views/tree_mirror.h"
@@ -117,7 +118,7 @@ TEST_F(KeysTest, CtrlXInTheMemoCutsMemoText) {
     holdControl(false);
     EXPECT_EQ(windowText(w.memo), L" words");
     EXPECT_EQ(clipboardText(), L"memo");
-    EXPECT_EQ(a().document.syntaxCount(), 4);
+    EXPECT_FALSE(IsClipboardFormatAvailable(syntaxClipboardFormat()));
 }
 
 TEST_F(KeysTest, TypingInTheMemoMarksTheDocumentModified) {

@@ -69,9 +69,10 @@ protected:
 
 TEST_F(LayoutTest, StartsAtAThirdAndFollowsTheWindowSize) {
     ASSERT_TRUE(start());
+    EXPECT_EQ(a().layout.splitPosition, clientSize().cx / 3);
+    expectLayout(clientSize().cx / 3);
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
-    EXPECT_GT(split, 0);
     expectLayout(split);
     // Shrinking past the split pulls it in to ten pixels from the right.
     resizeMain(200, 400);
@@ -122,10 +123,14 @@ TEST_F(LayoutTest, MinimiseLeavesTheLayoutAndRestoreLaysOutAgain) {
     ASSERT_TRUE(start());
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
+    // The minimise notice may come while the client still has its size:
+    // the panes stay where they were all the same.
+    a().layout.splitPosition = split + 50;
+    SendMessageW(a().windows.main, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(900, 600));
+    EXPECT_EQ(placeOf(a().windows.memo).left, split);
     ShowWindow(a().windows.main, SW_MINIMIZE);
     pumpMessages();
-    EXPECT_EQ(a().layout.splitPosition, split);
-    a().layout.splitPosition = split + 50;
+    EXPECT_EQ(a().layout.splitPosition, split + 50);
     ShowWindow(a().windows.main, SW_RESTORE);
     pumpMessages();
     expectLayout(split + 50);
