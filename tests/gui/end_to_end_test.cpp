@@ -250,30 +250,9 @@ HTREEITEM nextItem(HWND tree, HTREEITEM item, UINT relation) {
     return reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
-EditorWindow startEditor(const fs::path& editor, const fs::path& file, const std::vector<DWORD>& known) {
-    std::wstring commandLine = L"\"" + editor.wstring() + L"\" \"" + file.wstring() + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return {};
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const EditorWindow found = waitForEditorWindow(known);
-    if (found.window) waitForTitle(found.window, file.wstring() + L" - Tarvelonカラー構文エディタ");
-    return found;
-}
-
-TEST(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
-    const fs::path editor = findEditor();
-    if (editor.empty()) GTEST_SKIP() << "Lumaset.exe has not been built";
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const fs::path folder = fs::path(temp) / (L"lumaset e2e clip " + std::to_wstring(GetCurrentProcessId()));
-    fs::create_directories(folder);
-    const fs::path from = folder / L"from.tag";
-    const fs::path to = folder / L"to.tag";
+TEST_F(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
+    const fs::path from = folder() / L"from.tag";
+    const fs::path to = folder() / L"to.tag";
     {
         Document doc;
         for (auto [name, depth] : {std::pair{"a", 1}, std::pair{"b", 2}, std::pair{"c", 3}, std::pair{"d", 1}}) {
@@ -287,10 +266,10 @@ TEST(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
         Document empty;
         ASSERT_TRUE(saveTagFile(empty, to));
     }
-    RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
 
-    const EditorWindow one = startEditor(editor, from, {});
+    const Editor one = startEditor(from);
     ASSERT_TRUE(one.window) << "the first editor's window did not appear";
+    waitForTitle(one.window, titleFor(from));
     HWND tree = treeOf(one.window);
     HTREEITEM top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
     HTREEITEM a = nextItem(tree, top, TVGN_CHILD);
@@ -299,15 +278,14 @@ TEST(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
     sendTo(one.window, WM_COMMAND, MAKEWPARAM(40011, 0), 0);  // copy with child syntaxes
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"TARVELON_TAGPROP")));
 
-    const EditorWindow two = startEditor(editor, to, {one.processId});
+    const Editor two = startEditor(to);
     ASSERT_TRUE(two.window) << "no second editor appeared";
+    waitForTitle(two.window, titleFor(to));
     tree = treeOf(two.window);
     top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
     sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
     sendTo(two.window, WM_COMMAND, MAKEWPARAM(40009, 0), 0);  // paste: under record 2
     sendTo(two.window, WM_COMMAND, MAKEWPARAM(40003, 0), 0);  // save
-    closeEditor(two);
-    closeEditor(one);
 
     Document pasted;
     ASSERT_TRUE(loadTagFile(pasted, to));
@@ -318,9 +296,6 @@ TEST(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
         EXPECT_STREQ(pasted.syntaxAt(3 + k)->pattern, names[k]);
         EXPECT_EQ(pasted.syntaxAt(3 + k)->depth, 1 + k);
     }
-    RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
-    std::error_code error;
-    fs::remove_all(folder, error);
 }
 
 }  // namespace
