@@ -57,6 +57,7 @@ struct PendingMember {
 };
 
 struct PendingIndex {
+    IndexEntry entry{};
     int line = 0;
     bool raw = false;
     std::vector<PendingMember> members;
@@ -80,6 +81,7 @@ public:
         for (std::size_t n = 0; n < lines_.size() && !inMemo_; ++n) readLine(int(n));
         finishRecords();
         finishIndexes();
+        storeIndexes();
         report();
     }
 
@@ -362,15 +364,14 @@ private:
     }
 
     void startIndex(const Field& f) {
-        IndexEntry e{};
-        if (!f.hasValue) {
-            problem(f.line, f.valueOffset, "expected: index NAME");
-        }
-        if (f.hasValue) textField(f, f.valueOffset, e.name, kIndexNameSize, kIndexNameLimit, "the index name");
-        doc_.indexTable.insertAt(doc_.indexCount(), &e);
-        index_ = doc_.indexCount() - 1;
+        // The table is filled in one go at the end: a file may hold
+        // thousands of entries, too many to grow the table ten at a time.
         indexes_.push_back(PendingIndex{});
-        indexes_.back().line = f.line;
+        PendingIndex& p = indexes_.back();
+        p.line = f.line;
+        index_ = int(indexes_.size()) - 1;
+        if (!f.hasValue) problem(f.line, f.valueOffset, "expected: index NAME");
+        else textField(f, f.valueOffset, p.entry.name, kIndexNameSize, kIndexNameLimit, "the index name");
     }
 
     bool once(std::set<std::string>& keys, const Field& f) {
@@ -460,7 +461,7 @@ private:
             return;
         }
         if (!once(p.keys, f)) return;
-        IndexEntry& e = *doc_.indexAt(index_);
+        IndexEntry& e = p.entry;
         if (f.key == "members") {
             // "N: HEX": the count and slots as stored.
             const std::string_view v = f.value();
@@ -537,9 +538,8 @@ private:
         std::map<std::string, std::vector<int>, std::less<>> byName;
         for (int i = kFirstUserRecord; i < doc_.syntaxCount(); ++i)
             byName[std::string(fieldText(doc_.syntaxAt(i)->name, kNameSize))].push_back(i);
-        for (int x = 0; x < doc_.indexCount(); ++x) {
-            PendingIndex& p = indexes_[std::size_t(x)];
-            IndexEntry& e = *doc_.indexAt(x);
+        for (PendingIndex& p : indexes_) {
+            IndexEntry& e = p.entry;
             if (p.raw && !p.members.empty()) {
                 problem(p.members.front().line, 2, "an index takes member lines or a members line, not both");
                 continue;
@@ -585,6 +585,16 @@ private:
                     std::copy(p.unused.begin(), p.unused.end(), e.members + from);
             }
         }
+    }
+
+    void storeIndexes() {
+        if (indexes_.empty()) return;
+        if (!doc_.indexTable.resetToCount(int(indexes_.size()), kIndexEntrySize)) {
+            problem(0, 0, "out of memory");
+            return;
+        }
+        for (std::size_t x = 0; x < indexes_.size(); ++x)
+            std::memcpy(doc_.indexAt(int(x)), &indexes_[x].entry, kIndexEntrySize);
     }
 
     void report() {
