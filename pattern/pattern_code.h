@@ -36,6 +36,12 @@ inline constexpr int kPatternFailed = -1;
 // pattern, or kCompileOverflow when the code would not fit.
 int compilePattern(const char* text, std::uint8_t* area);
 
+// The same compile; when it does not succeed (-1 or kCompileOverflow),
+// *failedAt receives the byte offset in text at which it stopped, so that
+// a caller can point at the place. The result and the code are the same as
+// without it; on success *failedAt is left as it was.
+int compilePattern(const char* text, std::uint8_t* area, int* failedAt);
+
 // Renders the code, which lies in a field of fieldSize bytes, into area
 // (kRenderAreaSize bytes) as NUL-terminated text. Returns the bytes written
 // including the NUL, or -1 for a bad opcode, a code that runs past its field

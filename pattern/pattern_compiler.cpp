@@ -312,10 +312,16 @@ bool compileSequence(TextCursor& in, CodeWriter& out, unsigned char terminator) 
 
 }  // namespace
 
-int compilePattern(const char* text, std::uint8_t* area) {
-    TextCursor in{reinterpret_cast<const unsigned char*>(text)};
+int compilePattern(const char* text, std::uint8_t* area) { return compilePattern(text, area, nullptr); }
+
+int compilePattern(const char* text, std::uint8_t* area, int* failedAt) {
+    const auto* start = reinterpret_cast<const unsigned char*>(text);
+    TextCursor in{start};
     CodeWriter out{area};
     if (compileSequence(in, out, 0)) return out.pos;
+    // Every reader works on the one cursor, so it stands where the text
+    // stopped making sense.
+    if (failedAt != nullptr) *failedAt = int(in.p - start);
     return out.overflow ? kCompileOverflow : kPatternFailed;
 }
 

@@ -92,6 +92,45 @@ TEST(PatternCompiler, RejectsMalformedText) {
     }
 }
 
+// The position a failed compile reports is where the text stops making
+// sense; asking for it changes neither the result nor the code.
+TEST(PatternCompiler, ReportsWhereItFailed) {
+    const struct {
+        const char* text;
+        int at;
+    } cases[] = {
+        {"\\p", 2},               // "(" missing after \p
+        {"ab\\1\\-x", 6},          // text after \-
+        {"\\(1,128)", 7},          // number out of range, judged after its digits
+        {"\\(1 2,3)", 4},          // a number followed by something else
+        {"\\p(\\1", 5},            // a sub-pattern that meets the end of the text
+        {"\\s(\\1,x,3)", 6},        // a string without its quote
+        {"\x95\x5C\\p", 4},       // columns count bytes; the trail byte is no escape
+        {"abc\\", 3},              // a backslash at the very end of a run
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::uint8_t area[kCompileAreaSize];
+        int at = -7;
+        EXPECT_EQ(compilePattern(c.text, area, &at), kPatternFailed);
+        EXPECT_EQ(at, c.at);
+    }
+    std::string overflow;
+    while (overflow.size() + 3 <= 239) overflow += "a\\1";
+    for (const std::string& text : {std::string("\\s(\\(1,2),\"x\",1)\\-"), std::string("\\1"), overflow}) {
+        std::uint8_t plain[kCompileAreaSize] = {}, located[kCompileAreaSize] = {};
+        int at = -7;
+        const int n = compilePattern(text.c_str(), plain);
+        EXPECT_EQ(compilePattern(text.c_str(), located, &at), n);
+        EXPECT_EQ(std::memcmp(plain, located, sizeof plain), 0);
+        EXPECT_EQ(at, n == kCompileOverflow ? at : -7);
+    }
+    int at = -7;
+    std::uint8_t area[kCompileAreaSize];
+    EXPECT_EQ(compilePattern(overflow.c_str(), area, &at), kCompileOverflow);
+    EXPECT_GT(at, 100);  // where the area ran full
+}
+
 // Every "a\1" pair turns 3 characters into 5 code bytes, so 239 characters
 // of it need far more than the area holds.
 TEST(PatternCompiler, OverflowStopsAtTheAreaEnd) {

@@ -1,9 +1,12 @@
 // tagtool: the command-line companion of the editor. It runs the editor's own
 // pattern compiler, renderer, loader and writer, so scripts and tests can
-// drive them, and lists .tag files readably (also as a diff converter).
+// drive them, lists .tag files readably (also as a diff converter), and
+// turns them into editable text and back.
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <fstream>
+#include <iterator>
 #include <cstdint>
 #include <iostream>
 #include <string>
@@ -15,6 +18,7 @@
 #include "tools/tagtool/dump.h"
 #include "tools/tagtool/hex.h"
 #include "tools/tagtool/platform.h"
+#include "tools/tagtool/syntax_text.h"
 
 namespace lumaset {
 
@@ -27,7 +31,8 @@ constexpr int kDefaultRenderField = kTitleCodeSize;
 constexpr int kMaxRenderField = 65536;
 
 constexpr char kUsage[] =
-    "usage: tagtool compile --hex | render --hex [--field N] | upgrade IN OUT | dump FILE";
+    "usage: tagtool compile --hex | render --hex [--field N] | upgrade IN OUT | dump FILE\n"
+    "               | source FILE.tag | build SOURCE.txt OUT.tag";
 
 int usage() {
     std::cerr << kUsage << "\n";
@@ -100,6 +105,30 @@ int runDump(const std::string& file) {
     return ok ? kExitOk : kExitFailed;
 }
 
+int runSource(const std::string& file) {
+    Document doc;
+    if (!loadTagFile(doc, pathFromUtf8(file))) return kExitFailed;
+    writeSyntaxText(doc, std::cout);
+    std::cout.flush();
+    return std::cout ? kExitOk : kExitFailed;
+}
+
+// Nothing is written unless the whole text builds.
+int runBuild(const std::string& source, const std::string& out) {
+    std::ifstream in(pathFromUtf8(source), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        std::cerr << source << ": cannot be read\n";
+        return kExitFailed;
+    }
+    Document doc;
+    std::vector<std::string> errors;
+    buildSyntaxText(text, source, doc, errors);
+    for (const std::string& e : errors) std::cerr << e << "\n";
+    if (!errors.empty()) return kExitFailed;
+    return saveTagFile(doc, pathFromUtf8(out)) ? kExitOk : kExitFailed;
+}
+
 bool parseFieldSize(const std::string& s, int& size) {
     const char* end = s.data() + s.size();
     const auto r = std::from_chars(s.data(), end, size);
@@ -130,6 +159,14 @@ int run(const std::vector<std::string>& args) {
     if (command == "upgrade") {
         if (args.size() != 4) return usage();
         return runUpgrade(args[2], args[3]);
+    }
+    if (command == "source") {
+        if (args.size() != 3) return usage();
+        return runSource(args[2]);
+    }
+    if (command == "build") {
+        if (args.size() != 4) return usage();
+        return runBuild(args[2], args[3]);
     }
     if (command == "dump") {
         if (args.size() != 3) return usage();

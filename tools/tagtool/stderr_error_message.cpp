@@ -4,9 +4,12 @@
 
 #include <cstdio>
 
+#include "tools/tagtool/message_mute.h"
+
 namespace lumaset {
 
 void showErrorMessage(const std::string& text) {
+    if (MessageMute::active()) return;
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
