@@ -35,6 +35,11 @@
 #define IDM_HELP_ABOUT 40018
 #define IDM_FILE_CLOSE 40038
 #define IDM_INDEX_EDIT 40039
+#define IDM_EDIT_UNDO 40041
+#define IDM_EDIT_REDO 40042
+#define IDM_EDIT_FIND 40043
+#define IDM_EDIT_FIND_NEXT 40044
+#define IDM_EDIT_FIND_PREVIOUS 40045
 
 // Pattern help menus of the ">>" buttons (results of the menus only)
 #define IDM_PATTERN_CAPTURE 40019

@@ -56,10 +56,12 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
           {40003, L"上書き保存(&S)"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
           {40005, L"カラー構文エディタの終了(&X)"}}},
         {L"編集(&E)",
-         {{40007, L"切り取り(&T)\tCtrl+X"}, {40011, L"子構文も含めてコピー(&C)\tCtrl+C"},
+         {{40041, L"元に戻す(&U)\tCtrl+Z"}, {40042, L"やり直し(&R)\tCtrl+Y"}, {0, L""},
+          {40007, L"切り取り(&T)\tCtrl+X"}, {40011, L"子構文も含めてコピー(&C)\tCtrl+C"},
           {40008, L"１個だけコピー(&Q)\tCtrl+Q"}, {40009, L"貼り付け(&P)\tCtrl+V"},
           {40012, L"子構文として貼り付け(&R)\tCtrl+R"}, {40010, L"削除(&D)\tDel"}, {0, L""},
-          {40015, L"新規構文(&N)\tCtrl+N"}, {40016, L"新規子構文(&M)\tCtrl+M"}}},
+          {40015, L"新規構文(&N)\tCtrl+N"}, {40016, L"新規子構文(&M)\tCtrl+M"}, {0, L""},
+          {40043, L"検索(&F)...\tCtrl+F"}, {40044, L"次を検索(&X)\tF3"}, {40045, L"前を検索(&V)\tShift+F3"}}},
         {L"順番(&O)", {{40013, L"上げる(&U)\tCtrl+U"}, {40014, L"下げる(&D)\tCtrl+D"}}},
         {L"索引(&I)", {{40039, L"索引の編集(&I)..."}}},
         {L"ﾍﾙﾌﾟ(&H)",
@@ -82,7 +84,7 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
     DestroyMenu(menu);
 }
 
-TEST(Resources, AcceleratorsAreCtrlLettersAndAPlainDelete) {
+TEST(Resources, AcceleratorsAreCtrlLettersAPlainDeleteAndF3) {
     HACCEL table = LoadAcceleratorsW(module(), MAKEINTRESOURCEW(IDA_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     ACCEL keys[32];
@@ -98,6 +100,9 @@ TEST(Resources, AcceleratorsAreCtrlLettersAndAPlainDelete) {
         {FVIRTKEY | FCONTROL, 'R', 40012}, {FVIRTKEY, VK_DELETE, 40010},
         {FVIRTKEY | FCONTROL, 'N', 40015}, {FVIRTKEY | FCONTROL, 'M', 40016},
         {FVIRTKEY | FCONTROL, 'U', 40013}, {FVIRTKEY | FCONTROL, 'D', 40014},
+        {FVIRTKEY | FCONTROL, 'Z', 40041}, {FVIRTKEY | FCONTROL, 'Y', 40042},
+        {FVIRTKEY | FCONTROL, 'F', 40043}, {FVIRTKEY, VK_F3, 40044},
+        {FVIRTKEY | FSHIFT, VK_F3, 40045},
     };
     ASSERT_EQ(count, static_cast<int>(std::size(expected)));
     for (const Key& want : expected) {
