@@ -214,6 +214,8 @@ void onSize(HWND pane, int width) {
         const RECT r = placeOf(id);
         SetWindowPos(control(pane, id), nullptr, 0, 0, r.right - r.left + d, r.bottom - r.top, kKeep | SWP_NOMOVE);
     }
+    // Under Wine a maximised window left the moved buttons unpainted.
+    RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void onPatternChanged(HWND pane) {

@@ -418,6 +418,21 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     SetWindowPos(pane(), nullptr, 0, 0, width + 10, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 10);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 10);
+
+    // With the main window: enlarged and back, every ">>" stays beside its
+    // field and inside the pane.
+    for (int show : {SW_MAXIMIZE, SW_RESTORE, SW_MAXIMIZE}) {
+        ShowWindow(a().windows.main, show);
+        pumpMessages();
+        GetClientRect(pane(), &client);
+        for (auto [edit, help] : {std::pair{IDC_PATTERN, IDC_PATTERN_HELP}, {IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_HELP},
+                                  {IDC_TITLE, IDC_TITLE_HELP}}) {
+            SCOPED_TRACE(::testing::Message() << show << " " << help << " pane " << client.right);
+            EXPECT_TRUE(IsWindowVisible(field(help)));
+            EXPECT_LE(rectOf(help).right, client.right);
+            EXPECT_GE(rectOf(help).left, rectOf(edit).right);
+        }
+    }
 }
 
 }  // namespace
