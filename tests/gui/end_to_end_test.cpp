@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "document/tag_file.h"
+#include "pattern/pattern_code.h"
 #include "views/logic/recent_file_list.h"
 
 namespace lumaset {
@@ -173,6 +175,87 @@ TEST(EndToEnd, SecondInstanceStartedByTheFirstOpensItsFile) {
     closeEditor(two);
     closeEditor(one);
     RegDeleteKeyW(HKEY_CURRENT_USER, kRecentFilesKey);
+    std::error_code error;
+    fs::remove_all(folder, error);
+}
+
+// The window of the editor's GUI thread that has the keyboard focus.
+HWND focusOf(const EditorWindow& editor) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(editor.window, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// Keys as the editor's message loop gets them, each to whatever has the
+// focus when it is sent.
+void postKey(const EditorWindow& editor, UINT key) {
+    HWND target = focusOf(editor);
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, LPARAM(0xC0000001));
+    pumpFor(std::chrono::milliseconds(150));
+}
+void postText(const EditorWindow& editor, const std::wstring& text) {
+    for (wchar_t ch : text) PostMessageW(focusOf(editor), WM_CHAR, ch, 1);
+    pumpFor(std::chrono::milliseconds(150));
+}
+void postAltLetter(const EditorWindow& editor, wchar_t letter) {
+    PostMessageW(focusOf(editor), WM_SYSCHAR, letter, 1 | (LPARAM(KF_ALTDOWN) << 16));
+    pumpFor(std::chrono::milliseconds(300));
+}
+
+TEST(EndToEnd, ASyntaxEditedWithKeysOnlyIsSavedAsTyped) {
+    const fs::path editor = findEditor();
+    if (editor.empty()) GTEST_SKIP() << "Lumaset.exe has not been built";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const fs::path folder = fs::path(temp) / (L"lumaset keys " + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path file = folder / L"keys.tag";
+    {
+        Document doc;
+        SyntaxRecord record = blankSystemRecord();
+        std::strcpy(record.name, "alpha");
+        record.depth = 1;
+        ASSERT_TRUE(doc.insertSyntax(doc.syntaxCount(), record));
+        ASSERT_TRUE(saveTagFile(doc, file));
+    }
+    std::wstring commandLine = L"\"" + editor.wstring() + L"\" \"" + file.wstring() + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const EditorWindow one = waitForEditorWindow({});
+    ASSERT_TRUE(one.window) << "the editor's window did not appear";
+    const std::wstring title = file.wstring() + L" - Tarvelonカラー構文エディタ";
+    ASSERT_EQ(waitForTitle(one.window, title), title);
+
+    // Down to "alpha", Enter into the pane, Alt+T to the title field, a
+    // title, Enter to apply.
+    postKey(one, VK_DOWN);
+    postKey(one, VK_DOWN);
+    postKey(one, VK_RETURN);
+    postAltLetter(one, L't');
+    postText(one, L"\\1 xyz");
+    postKey(one, VK_RETURN);
+    EXPECT_EQ(waitForTitle(one.window, file.wstring() + L" (更新) - Tarvelonカラー構文エディタ"),
+              file.wstring() + L" (更新) - Tarvelonカラー構文エディタ");
+    // Alt+F opens the File menu, S saves.
+    postAltLetter(one, L'f');
+    PostMessageW(one.window, WM_CHAR, L's', 1);
+    EXPECT_EQ(waitForTitle(one.window, title), title);
+    closeEditor(one);
+
+    Document saved;
+    ASSERT_TRUE(loadTagFile(saved, file));
+    ASSERT_EQ(saved.syntaxCount(), 4);
+    const SyntaxRecord& alpha = *saved.syntaxAt(3);
+    const std::uint8_t expected[] = {PartRef, '1', TextRun, 4, ' ', 'x', 'y', 'z', End};
+    EXPECT_EQ(std::memcmp(alpha.titleCode, expected, sizeof expected), 0);
+    EXPECT_STREQ(alpha.name, "alpha");
     std::error_code error;
     fs::remove_all(folder, error);
 }
