@@ -1,23 +1,403 @@
 #include "properties/property_pane.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "document/error_message.h"
+#include "pattern/derived_fields.h"
+#include "pattern/pattern_code.h"
+#include "properties/logic/pattern_field.h"
+#include "properties/message_format_dialog.h"
+#include "properties/pattern_help.h"
+#include "resources/resource_ids.h"
+#include "ui/captions.h"
+#include "ui/cp932_input.h"
+#include "ui/text_convert.h"
+#include "ui/ui_calls.h"
+#include "views/command_states.h"
+#include "views/document_state.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
 
-INT_PTR CALLBACK propertyPaneProc(HWND, UINT message, WPARAM, LPARAM) {
+namespace {
+
+constexpr std::size_t kNameLimit = kNameSize - 1;
+constexpr std::size_t kPatternLimit = kPatternSize - 1;
+constexpr std::size_t kExitPatternLimit = kExitPatternSize - 1;
+constexpr std::size_t kTitleLimit = kTitleCodeSize - 1;
+constexpr int kColourLinesLowest = 1;
+constexpr int kColourLinesHighest = 4;
+
+constexpr char kTitleFailedText[] = "タイトルの構文の変換に失敗しました。";
+constexpr char kTitleTooLongText[] = "タイトルの構文が長すぎます。";
+constexpr wchar_t kTitleErrorShown[] = L"変換エラー";
+constexpr wchar_t kApplyQuestionTail[] = L" の内容が書き換えられています。適用しますか？";
+
+constexpr int kMovedButtons[] = {IDC_PATTERN_HELP, IDC_EXIT_PATTERN_HELP, IDC_TITLE_HELP};
+constexpr int kWidenedEdits[] = {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE};
+constexpr int kEditableOnly[] = {IDC_NAME,         IDC_PATTERN,      IDC_PATTERN_HELP,      IDC_TITLE,
+                                 IDC_TITLE_HELP,   IDC_COLOUR_LINES, IDC_COLOUR_LINES_SPIN, IDC_MESSAGE_SYNTAX};
+
+// State of the pane window itself, kept with it (DWLP_USER).
+struct PaneWindowState {
+    int initialWidth = 0;
+    int lastWidth = 0;
+    bool filling = false;  // our own text changes are not the user's edits
+};
+
+PaneWindowState* paneState(HWND pane) {
+    return pane ? reinterpret_cast<PaneWindowState*>(GetWindowLongPtrW(pane, DWLP_USER)) : nullptr;
+}
+
+HWND control(HWND pane, int id) { return GetDlgItem(pane, id); }
+
+void enable(HWND pane, int id, bool on) { EnableWindow(control(pane, id), on ? TRUE : FALSE); }
+
+bool checked(HWND pane, int id) { return IsDlgButtonChecked(pane, id) == BST_CHECKED; }
+
+void check(HWND pane, int id, bool on) { CheckDlgButton(pane, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+std::wstring controlText(HWND pane, int id) {
+    HWND edit = control(pane, id);
+    const int length = GetWindowTextLengthW(edit);
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    const int got = GetWindowTextW(edit, text.data(), length + 1);
+    text.resize(std::size_t(got > 0 ? got : 0));
+    return text;
+}
+
+void setControlText(HWND pane, int id, std::string_view cp932) {
+    const std::wstring text = wideFromCp932(cp932);
+    SetDlgItemTextW(pane, id, text.c_str());
+    SendMessageW(control(pane, id), EM_SETMODIFY, FALSE, 0);
+}
+
+// The user changed the field since the pane was filled. An untouched field
+// keeps its stored bytes, even those no conversion gives back.
+bool edited(HWND pane, int id) { return SendMessageW(control(pane, id), EM_GETMODIFY, 0, 0) != 0; }
+
+// The field's text as cp932, at most maxBytes, cut between characters.
+std::string readField(HWND pane, int id, std::size_t maxBytes) {
+    return std::string(cutCp932(cp932FromWide(controlText(pane, id)), maxBytes));
+}
+
+// The text and its NUL; the bytes after it keep what they held.
+void storeText(char* field, std::size_t width, std::string_view text) {
+    const std::size_t n = std::min(text.size(), width - 1);
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+void putSelectionBack(App& app) {
+    SelectionState& selection = app.selection;
+    selection.reselectGuard = true;
+    SendMessageW(app.windows.tree, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(itemForRecord(app, selection.selectionIndex)));
+    selection.reselectGuard = false;
+    PostMessageW(app.windows.main, WMU_ACTIVATE_PANE, 0, 0);
+}
+
+// Compiles the title field into the record; false with the message shown
+// when the title is refused.
+bool compileTitle(HWND pane, SyntaxRecord& record) {
+    const std::string text = readField(pane, IDC_TITLE, kRenderAreaSize - 1);
+    std::uint8_t code[kCompileAreaSize];
+    const int length = compilePattern(text.c_str(), code);
+    if (length == kPatternFailed) {
+        showErrorMessage(kTitleFailedText);
+        return false;
+    }
+    if (length >= kTitleCodeSize) {
+        showErrorMessage(kTitleTooLongText);
+        return false;
+    }
+    // The rest of the field keeps its bytes.
+    std::memcpy(record.titleCode, code, std::size_t(length));
+    return true;
+}
+
+// Everything but the title, from the controls into the record.
+void readEditableFields(App& app, SyntaxRecord& record) {
+    HWND pane = app.windows.propertyPane;
+    record.messageFormat = app.selection.draftMessageFormat;
+    if (edited(pane, IDC_NAME)) storeText(record.name, kNameSize, readField(pane, IDC_NAME, kNameLimit));
+    if (edited(pane, IDC_PATTERN)) {
+        const std::string shown = cp932FromWide(controlText(pane, IDC_PATTERN));
+        storeText(record.pattern, kPatternSize, readPatternField(shown, kPatternSize));
+    }
+    if (edited(pane, IDC_EXIT_PATTERN))
+        storeText(record.exitPattern, kExitPatternSize, readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit));
+    record.interrupting = checked(pane, IDC_INTERRUPTING) ? 1 : 0;
+    record.jumpToChild = checked(pane, IDC_JUMP_TO_CHILD) ? 1 : 0;
+    if (!checked(pane, IDC_MESSAGE_SYNTAX))
+        record.messageFormat.kind = kNotMessage;
+    else if (record.messageFormat.kind == kNotMessage)
+        record.messageFormat.kind = kMessageNumberChecked;
+}
+
+// Lines to colour: at least 1, at most the pattern's own line count.
+std::uint8_t colourLinesFromField(HWND pane, const SyntaxRecord& record) {
+    BOOL isNumber = FALSE;
+    const UINT typed = GetDlgItemInt(pane, IDC_COLOUR_LINES, &isNumber, FALSE);
+    int lines = isNumber ? int(typed) : 0;
+    if (lines < 1) lines = 1;
+    if (lines > record.patternLines) lines = record.patternLines;
+    return std::uint8_t(lines);
+}
+
+// The command availability bits for the record just shown, in the order
+// that lets the clipboard check see the bits before it.
+void computeCommandFlags(App& app) {
+    const Document& doc = app.document;
+    SelectionState& selection = app.selection;
+    const int s = selection.selectionIndex;
+    const int depth = doc.syntaxAt(s)->depth;
+    std::uint8_t& flags = selection.commandFlags;
+    flags |= kCanNewChild;
+    if (depth >= 1) flags |= kCanCutCopyDelete | kCanNewSyntax;
+    checkClipboardFormat(app);
+    if (s > kRootRecord) {
+        int j = s - 1;
+        while (j > 1 && doc.syntaxAt(j)->depth > depth) --j;
+        if (doc.syntaxAt(j)->depth == depth) flags |= kCanMoveUp;
+    }
+    int j = s + 1;
+    while (j < doc.syntaxCount() && doc.syntaxAt(j)->depth > depth) ++j;
+    if (j < doc.syntaxCount() && doc.syntaxAt(j)->depth == depth) flags |= kCanMoveDown;
+    if (!takesChildren(*doc.syntaxAt(s))) flags &= std::uint8_t(~(kCanPasteChild | kCanNewChild));
+}
+
+// --- dialog messages --------------------------------------------------------
+
+int clientWidth(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client.right - client.left;
+}
+
+void onInitDialog(App& app, HWND pane) {
+    auto* state = new PaneWindowState;
+    SetWindowLongPtrW(pane, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    // Byte limits of the stored fields; the pattern's line breaks are shown
+    // only and take no room.
+    installCp932Input(control(pane, IDC_NAME), {kNameLimit, false});
+    installCp932Input(control(pane, IDC_PATTERN), {kPatternLimit, true});
+    installCp932Input(control(pane, IDC_EXIT_PATTERN), {kExitPatternLimit, false});
+    installCp932Input(control(pane, IDC_TITLE), {kTitleLimit, false});
+    createPatternHelpMenus(app, pane);
+    SendMessageW(control(pane, IDC_COLOUR_LINES_SPIN), UDM_SETRANGE32, kColourLinesLowest, kColourLinesHighest);
+    state->initialWidth = state->lastWidth = clientWidth(pane);
+}
+
+// Wider than half the first width: the fields grow with the pane and the
+// ">>" buttons stay at their right ends.
+void onSize(HWND pane, int width) {
+    PaneWindowState* state = paneState(pane);
+    if (!state || width <= state->initialWidth / 2) return;
+    const int d = width - state->lastWidth;
+    state->lastWidth = width;
+    if (d == 0) return;
+    const auto placeOf = [pane](int id) {
+        RECT r{};
+        GetWindowRect(control(pane, id), &r);
+        MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    constexpr UINT kKeep = SWP_NOZORDER | SWP_NOACTIVATE;
+    for (int id : kMovedButtons) {
+        const RECT r = placeOf(id);
+        SetWindowPos(control(pane, id), nullptr, r.left + d, r.top, 0, 0, kKeep | SWP_NOSIZE);
+    }
+    for (int id : kWidenedEdits) {
+        const RECT r = placeOf(id);
+        SetWindowPos(control(pane, id), nullptr, 0, 0, r.right - r.left + d, r.bottom - r.top, kKeep | SWP_NOMOVE);
+    }
+    // Under Wine a maximised window left the moved buttons unpainted.
+    RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void onPatternChanged(HWND pane) {
+    PaneWindowState* state = paneState(pane);
+    if (!state || state->filling) return;
+    HWND edit = control(pane, IDC_PATTERN);
+    DWORD start = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    const ReflowResult reflowed = reflowPatternField(controlText(pane, IDC_PATTERN), start);
+    if (!reflowed.changed) return;
+    state->filling = true;
+    SetWindowTextW(edit, reflowed.text.c_str());
+    state->filling = false;
+    // Setting the text clears the edit's modified mark; this is still the
+    // user's edit.
+    SendMessageW(edit, EM_SETMODIFY, TRUE, 0);
+    SendMessageW(edit, EM_SETSEL, reflowed.caret, reflowed.caret);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
+void onCommand(App& app, HWND pane, int id, int code) {
+    switch (id) {
+    case IDOK:
+        if (applyProperties(app, false)) {
+            fillProperties(app);
+            SetFocus(app.windows.tree);
+        }
+        return;
+    case IDCANCEL:
+        fillProperties(app);
+        SetFocus(app.windows.tree);
+        return;
+    case IDC_PROPERTIES_HELP:
+        showHelp(app.windows.main, HELP_CONTEXT_PROPERTIES);
+        return;
+    case IDC_PATTERN:
+        if (code == EN_CHANGE) onPatternChanged(pane);
+        return;
+    case IDC_INTERRUPTING:
+        if (checked(pane, IDC_INTERRUPTING)) check(pane, IDC_JUMP_TO_CHILD, false);
+        enable(pane, IDC_JUMP_TO_CHILD, !checked(pane, IDC_INTERRUPTING));
+        return;
+    case IDC_JUMP_TO_CHILD:
+        if (checked(pane, IDC_JUMP_TO_CHILD)) check(pane, IDC_INTERRUPTING, false);
+        enable(pane, IDC_INTERRUPTING, !checked(pane, IDC_JUMP_TO_CHILD));
+        return;
+    case IDC_MESSAGE_SYNTAX:
+        enable(pane, IDC_MESSAGE_FORMAT, checked(pane, IDC_MESSAGE_SYNTAX));
+        return;
+    case IDC_MESSAGE_FORMAT:
+        editMessageFormat(pane, app.selection.draftMessageFormat);
+        return;
+    case IDC_PATTERN_HELP:
+    case IDC_EXIT_PATTERN_HELP:
+    case IDC_TITLE_HELP:
+        PostMessageW(control(pane, id), WMU_OPEN_HELP_MENU, 0, 0);
+        return;
+    }
+}
+
+void onDestroy(App& app, HWND pane) {
+    destroyPatternHelpMenus(app);
+    delete paneState(pane);
+    SetWindowLongPtrW(pane, DWLP_USER, 0);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK propertyPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& a = app();
     switch (message) {
     case WM_INITDIALOG:
+        onInitDialog(a, pane);
         return TRUE;
+    case WM_SIZE:
+        onSize(pane, LOWORD(lParam));
+        return FALSE;
+    case WM_COMMAND:
+        onCommand(a, pane, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_DESTROY:
+        onDestroy(a, pane);
+        return FALSE;
     }
     return FALSE;
 }
 
-bool applyProperties(App&, bool) { return true; }
-void fillProperties(App&) {}
+void fillProperties(App& app) {
+    const int s = app.selection.selectionIndex;
+    Document& doc = app.document;
+    HWND pane = app.windows.propertyPane;
+    if (s < kRootRecord || s >= doc.syntaxCount() || !pane) return;
+    const bool editable = s >= kFirstUserRecord;
+    EnableMenuItem(app.windows.mainMenu, IDM_EDIT_DELETE, MF_BYCOMMAND | (editable ? MF_ENABLED : MF_GRAYED));
+    for (int id : kEditableOnly) enable(pane, id, editable);
+
+    SyntaxRecord& record = *doc.syntaxAt(s);
+    app.selection.draftMessageFormat = record.messageFormat;
+    PaneWindowState* state = paneState(pane);
+    if (state) state->filling = true;
+    setControlText(pane, IDC_NAME, fieldText(record.name, kNameSize));
+    setControlText(pane, IDC_PATTERN, showPatternField(fieldText(record.pattern, kPatternSize)));
+    setControlText(pane, IDC_EXIT_PATTERN, fieldText(record.exitPattern, kExitPatternSize));
+    char title[kRenderAreaSize];
+    if (renderPattern(record.titleCode, kTitleCodeSize, title) == kPatternFailed) {
+        showErrorMessage(kTitleFailedText);
+        SetDlgItemTextW(pane, IDC_TITLE, kTitleErrorShown);
+        SendMessageW(control(pane, IDC_TITLE), EM_SETMODIFY, FALSE, 0);
+    } else {
+        setControlText(pane, IDC_TITLE, title);
+    }
+    if (state) state->filling = false;
+
+    SetDlgItemInt(pane, IDC_COLOUR_LINES, record.colourLines, FALSE);
+    check(pane, IDC_INTERRUPTING, record.interrupting);
+    if (record.interrupting) {
+        // Both flags cannot hold; the table keeps the one the terminal obeys,
+        // without a modified mark, and the apply step's backup sees that.
+        record.jumpToChild = 0;
+        enable(pane, IDC_JUMP_TO_CHILD, false);
+    } else {
+        enable(pane, IDC_JUMP_TO_CHILD, editable);
+    }
+    check(pane, IDC_JUMP_TO_CHILD, record.jumpToChild);
+    bool exitEditable = editable;
+    if (!record.interrupting && (doc.hasChildren(s) || record.jumpToChild)) exitEditable = false;
+    for (int id : {IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_HELP, IDC_INTERRUPTING}) enable(pane, id, exitEditable);
+    const bool message = record.messageFormat.kind != kNotMessage;
+    check(pane, IDC_MESSAGE_SYNTAX, message);
+    enable(pane, IDC_MESSAGE_FORMAT, editable && message);
+}
+
+bool applyProperties(App& app, bool confirm) {
+    const int s = app.selection.selectionIndex;
+    Document& doc = app.document;
+    HWND pane = app.windows.propertyPane;
+    if (s < kRootRecord || s >= doc.syntaxCount() || !pane) return true;
+    SyntaxRecord& record = *doc.syntaxAt(s);
+    const SyntaxRecord backup = record;
+
+    if (s >= kFirstUserRecord) {
+        // An untouched title keeps its code, even one that cannot be shown.
+        if (edited(pane, IDC_TITLE) && !compileTitle(pane, record)) {
+            record = backup;
+            putSelectionBack(app);
+            return false;
+        }
+        readEditableFields(app, record);
+    }
+    deriveRecordFields(doc, s);
+    record.colourLines = colourLinesFromField(pane, record);
+    if (std::memcmp(&record, &backup, sizeof record) == 0) return true;
+
+    if (confirm) {
+        const std::wstring question = wideFromCp932(fieldText(record.name, kNameSize)) + kApplyQuestionTail;
+        const int answer = showMessageBox(pane, question, kEditorCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDNO) {
+            record = backup;
+            return true;
+        }
+        if (answer != IDYES) {
+            record = backup;
+            putSelectionBack(app);
+            return false;
+        }
+    }
+    markModified();
+    if (fieldText(record.name, kNameSize) != fieldText(backup.name, kNameSize)) updateTreeLabel(app, s);
+    return true;
+}
 
 void selectSyntax(App& app, HTREEITEM item) {
     SelectionState& selection = app.selection;
     if (selection.reselectGuard) return;
+    // Refused: the syntax being edited stays selected, and so do its
+    // commands.
+    const std::uint8_t previousFlags = selection.commandFlags;
+    selection.commandFlags = 0;
+    if (!applyProperties(app, true)) {
+        selection.commandFlags = previousFlags;
+        return;
+    }
     if (!item) {
         selection.selectionIndex = -1;
         return;
@@ -35,6 +415,12 @@ void selectSyntax(App& app, HTREEITEM item) {
         ShowWindow(app.windows.memo, SW_HIDE);
     }
     selection.selectionIndex = recordForItem(app, item);
+    if (selection.selectionIndex < kRootRecord) {
+        selection.selectionIndex = -1;
+        return;
+    }
+    fillProperties(app);
+    computeCommandFlags(app);
 }
 
 }  // namespace lumaset

@@ -299,6 +299,8 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     buildTree(a);
     showMemoText(a);
     updateTitle();
+    // The controls start enabled; this greys what the selection rules out.
+    refreshCommandStates(a);
 
     ShowWindow(main, showCommand);
     SetFocus(w.tree);

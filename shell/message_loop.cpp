@@ -33,6 +33,40 @@ void notePaneFocus(App& app) {
         app.windows.paneLastFocus = focus;
 }
 
+wchar_t upperCase(wchar_t ch) {
+    wchar_t text[2] = {ch, L'\0'};
+    CharUpperW(text);
+    return text[0];
+}
+
+// A pane label or button has this access key (the "&x" in its text) and the
+// dialog navigation would act on it: visible and enabled, as it checks.
+bool isPaneAccessKey(HWND pane, wchar_t key) {
+    const wchar_t wanted = upperCase(key);
+    for (HWND child = GetWindow(pane, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE) continue;
+        // Labels and buttons only: an edit's "&" is the user's text.
+        if (!(SendMessageW(child, WM_GETDLGCODE, 0, 0) & (DLGC_BUTTON | DLGC_STATIC))) continue;
+        wchar_t text[64];
+        const int length = GetWindowTextW(child, text, 64);
+        for (int i = 0; i + 1 < length; ++i) {
+            if (text[i] != L'&') continue;
+            if (text[i + 1] != L'&' && upperCase(text[i + 1]) == wanted) return true;
+            ++i;  // "&&" is a plain ampersand
+        }
+    }
+    return false;
+}
+
+// Alt with a key that no pane control claims belongs to the main window's
+// menu bar, as it would from the tree.
+void sendMenuKeysToMainWindow(const App& app, MSG& msg) {
+    const MainWindows& w = app.windows;
+    if (msg.message != WM_SYSCHAR || !w.propertyPane || !w.main) return;
+    if (!msg.hwnd || !IsChild(w.propertyPane, msg.hwnd)) return;
+    if (!isPaneAccessKey(w.propertyPane, wchar_t(msg.wParam))) msg.hwnd = w.main;
+}
+
 }  // namespace
 
 void cycleFocus(App& app) {
@@ -55,6 +89,7 @@ void routeMessage(MSG& msg) {
         notePaneFocus(a);
         return;
     }
+    sendMenuKeysToMainWindow(a, msg);
     if (w.propertyPane && IsDialogMessageW(w.propertyPane, &msg)) {
         notePaneFocus(a);
         return;

@@ -21,6 +21,9 @@ inline constexpr wchar_t kSyntaxClipboardFormatName[] = L"TARVELON_TAGPROP";
 
 // The registered id of the private syntax format.
 UINT syntaxClipboardFormat();
+// False when the syntax has an exit pattern or is interrupting: it takes no
+// children, pasted or new.
+bool takesChildren(const SyntaxRecord& record);
 // Recomputes the two paste bits from the clipboard and the selection; 1 when
 // the private format is there and something is selected.
 int checkClipboardFormat(App& app);

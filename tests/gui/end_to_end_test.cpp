@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/tag_file.h"
+#include "pattern/pattern_code.h"
 #include "views/logic/recent_file_list.h"
 
 namespace lumaset {
@@ -296,6 +297,70 @@ TEST_F(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
         EXPECT_STREQ(pasted.syntaxAt(3 + k)->pattern, names[k]);
         EXPECT_EQ(pasted.syntaxAt(3 + k)->depth, 1 + k);
     }
+}
+
+// The window of the editor's GUI thread that has the keyboard focus.
+HWND focusOf(const Editor& editor) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(editor.window, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// Keys as the editor's message loop gets them, each to whatever has the
+// focus when it is sent.
+void postKey(const Editor& editor, UINT key) {
+    HWND target = focusOf(editor);
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, LPARAM(0xC0000001));
+    pumpFor(std::chrono::milliseconds(150));
+}
+void postText(const Editor& editor, const std::wstring& text) {
+    for (wchar_t ch : text) PostMessageW(focusOf(editor), WM_CHAR, ch, 1);
+    pumpFor(std::chrono::milliseconds(150));
+}
+void postAltLetter(const Editor& editor, wchar_t letter) {
+    PostMessageW(focusOf(editor), WM_SYSCHAR, letter, 1 | (LPARAM(KF_ALTDOWN) << 16));
+    pumpFor(std::chrono::milliseconds(300));
+}
+
+TEST_F(EndToEnd, ASyntaxEditedWithKeysOnlyIsSavedAsTyped) {
+    const fs::path file = folder() / L"keys.tag";
+    {
+        Document doc;
+        SyntaxRecord record = blankSystemRecord();
+        std::strcpy(record.name, "alpha");
+        record.depth = 1;
+        ASSERT_TRUE(doc.insertSyntax(doc.syntaxCount(), record));
+        ASSERT_TRUE(saveTagFile(doc, file));
+    }
+    const Editor one = startEditor(file);
+    ASSERT_TRUE(one.window) << "the editor's window did not appear";
+    const std::wstring title = titleFor(file);
+    ASSERT_EQ(waitForTitle(one.window, title), title);
+
+    // Down to "alpha", Enter into the pane, Alt+T to the title field, a
+    // title, Enter to apply.
+    postKey(one, VK_DOWN);
+    postKey(one, VK_DOWN);
+    postKey(one, VK_RETURN);
+    postAltLetter(one, L't');
+    postText(one, L"\\1 xyz");
+    postKey(one, VK_RETURN);
+    EXPECT_EQ(waitForTitle(one.window, file.wstring() + L" (更新) - Tarvelonカラー構文エディタ"),
+              file.wstring() + L" (更新) - Tarvelonカラー構文エディタ");
+    // Alt+F opens the File menu, S saves.
+    postAltLetter(one, L'f');
+    PostMessageW(one.window, WM_CHAR, L's', 1);
+    EXPECT_EQ(waitForTitle(one.window, title), title);
+
+    Document saved;
+    ASSERT_TRUE(loadTagFile(saved, file));
+    ASSERT_EQ(saved.syntaxCount(), 4);
+    const SyntaxRecord& alpha = *saved.syntaxAt(3);
+    const std::uint8_t expected[] = {PartRef, '1', TextRun, 4, ' ', 'x', 'y', 'z', End};
+    EXPECT_EQ(std::memcmp(alpha.titleCode, expected, sizeof expected), 0);
+    EXPECT_STREQ(alpha.name, "alpha");
 }
 
 }  // namespace

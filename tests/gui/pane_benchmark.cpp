@@ -1,0 +1,128 @@
+// Figures, not a test: how long selecting a syntax and applying a changed
+// title take in the real window with a full document. Disabled in the normal
+// run; start it with --gtest_also_run_disabled_tests
+// --gtest_filter=*PaneBenchmark*.
+#include "gui/gui_support.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "pattern/derived_fields.h"
+#include "pattern/pattern_code.h"
+#include "resources/resource_ids.h"
+#include "properties/property_pane.h"
+#include "views/command_states.h"
+#include "views/tree_mirror.h"
+
+namespace lumaset::testing {
+namespace {
+
+double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return double(f.QuadPart);
+    }();
+    return double(to.QuadPart - from.QuadPart) * 1000.0 / frequency;
+}
+
+void report(const char* what, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("%-32s %zu steps: median %.3f ms, worst %.3f ms\n", what, times.size(), times[times.size() / 2],
+                times.back());
+}
+
+class PaneBenchmark : public GuiTest {};
+
+TEST_F(PaneBenchmark, DISABLED_SelectAndApplyInAFullDocument) {
+    ASSERT_TRUE(start());
+    Document& doc = a().document;
+    for (int i = 0; doc.syntaxCount() < kMaxSyntaxCount; ++i) {
+        char name[kNameSize];
+        std::snprintf(name, sizeof name, "syntax %03d", i);
+        appendSyntax(doc, name, 1 + i % 3);  // runs of parent, child, grandchild
+        SyntaxRecord& r = *doc.syntaxAt(doc.syntaxCount() - 1);
+        std::snprintf(r.pattern, kPatternSize, "^line one %d\\nline two\\nthree \\f.*\\f end", i);
+        std::uint8_t code[kCompileAreaSize];
+        const int length = compilePattern("\\1 title \\(2,1,-1)", code);
+        ASSERT_GT(length, 0);
+        std::memcpy(r.titleCode, code, std::size_t(length));
+        deriveRecordFields(doc, doc.syntaxCount() - 1);
+    }
+    buildTree(a());
+    pumpMessages();
+    HWND tree = a().windows.tree;
+    HWND pane = a().windows.propertyPane;
+
+    std::vector<double> selecting, applying;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int position = kRootRecord; position < doc.syntaxCount(); ++position) {
+            LARGE_INTEGER t0, t1;
+            QueryPerformanceCounter(&t0);
+            SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemForRecord(a(), position)));
+            QueryPerformanceCounter(&t1);
+            selecting.push_back(milliseconds(t0, t1));
+            pumpMessages();
+        }
+    }
+    for (int position = kFirstUserRecord; position < doc.syntaxCount(); ++position) {
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemForRecord(a(), position)));
+        pumpMessages();
+        HWND title = GetDlgItem(pane, IDC_TITLE);
+        SetWindowTextW(title, (L"\\1 changed " + std::to_wstring(position)).c_str());
+        SendMessageW(title, EM_SETMODIFY, TRUE, 0);
+        LARGE_INTEGER t0, t1;
+        QueryPerformanceCounter(&t0);
+        SendMessageW(pane, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(pane, IDOK)));
+        QueryPerformanceCounter(&t1);
+        applying.push_back(milliseconds(t0, t1));
+        pumpMessages();
+    }
+    // The parts of one selection on their own.
+    std::vector<double> clipboard, filling, pushing;
+    for (int k = 0; k < 100; ++k) {
+        LARGE_INTEGER t0, t1, t2, t3;
+        QueryPerformanceCounter(&t0);
+        checkClipboardFormat(a());
+        QueryPerformanceCounter(&t1);
+        fillProperties(a());
+        QueryPerformanceCounter(&t2);
+        a().selection.commandFlags ^= 0x7F;
+        refreshCommandStates(a());
+        QueryPerformanceCounter(&t3);
+        clipboard.push_back(milliseconds(t0, t1));
+        filling.push_back(milliseconds(t1, t2));
+        pushing.push_back(milliseconds(t2, t3));
+    }
+    std::vector<double> applyUnchanged, treeOnly;
+    for (int k = 0; k < 100; ++k) {
+        LARGE_INTEGER t0, t1, t2;
+        QueryPerformanceCounter(&t0);
+        applyProperties(a(), true);
+        QueryPerformanceCounter(&t1);
+        // The tree's own work: the pane ignores the change while guarded.
+        a().selection.reselectGuard = true;
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(itemForRecord(a(), kFirstUserRecord + (k * 37) % 250)));
+        a().selection.reselectGuard = false;
+        QueryPerformanceCounter(&t2);
+        pumpMessages();
+        applyUnchanged.push_back(milliseconds(t0, t1));
+        treeOnly.push_back(milliseconds(t1, t2));
+    }
+    report("  apply with nothing changed", applyUnchanged);
+    report("  the tree's own selection change", treeOnly);
+    report("  clipboard check", clipboard);
+    report("  fill", filling);
+    report("  push all seven bits", pushing);
+    EXPECT_TRUE(ui().messageBoxes.empty());
+    report("select (apply, fill, flags, push)", selecting);
+    report("apply a changed title (and refill)", applying);
+}
+
+}  // namespace
+}  // namespace lumaset::testing
