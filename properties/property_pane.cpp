@@ -147,6 +147,22 @@ std::uint8_t colourLinesFromField(HWND pane, const SyntaxRecord& record) {
     return std::uint8_t(lines);
 }
 
+// Whether the user changed anything in the pane since it was filled. What
+// the apply step alone changes (derived fields, lines to colour brought into
+// range in a syntax just created) is no edit of theirs to ask about.
+bool userEditedPane(const App& app, const SyntaxRecord& shown) {
+    HWND pane = app.windows.propertyPane;
+    for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE, IDC_COLOUR_LINES})
+        if (edited(pane, id)) return true;
+    BOOL isNumber = FALSE;
+    const UINT lines = GetDlgItemInt(pane, IDC_COLOUR_LINES, &isNumber, FALSE);
+    if (!isNumber || lines != shown.colourLines) return true;  // the up-down sets it without the mark
+    if (checked(pane, IDC_INTERRUPTING) != (shown.interrupting != 0)) return true;
+    if (checked(pane, IDC_JUMP_TO_CHILD) != (shown.jumpToChild != 0)) return true;
+    if (checked(pane, IDC_MESSAGE_SYNTAX) != (shown.messageFormat.kind != 0)) return true;
+    return std::memcmp(&app.selection.draftMessageFormat, &shown.messageFormat, sizeof shown.messageFormat) != 0;
+}
+
 // The command availability bits for the record just shown, in the order
 // that lets the clipboard check see the bits before it.
 void computeCommandFlags(App& app) {
@@ -368,6 +384,8 @@ bool applyProperties(App& app, bool confirm) {
     deriveRecordFields(doc, s);
     record.colourLines = colourLinesFromField(pane, record);
     if (std::memcmp(&record, &backup, sizeof record) == 0) return true;
+    // Only the apply step's own bookkeeping changed: keep it, quietly.
+    if (!userEditedPane(app, backup)) return true;
 
     if (confirm) {
         const std::wstring question = wideFromCp932(fieldText(record.name, kNameSize)) + kApplyQuestionTail;

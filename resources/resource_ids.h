@@ -112,7 +112,6 @@
 #define WMU_RECENT_FILES_CHANGED (0x0400 + 100)  // to every main window
 #define WMU_OPEN_HELP_MENU (0x0400 + 100)        // to a ">>" button of the pane: its menu, as from the keyboard
 #define WMU_TERMINAL_POSITION (0x0400 + 77)     // to the terminal's frame window
-#define WMU_OPEN_HELP_MENU (0x0400 + 100)       // to a ">>" button: its menu, as from the keyboard
 
 // Help contexts in LUMASET.HLP
 #define HELP_CONTEXT_MESSAGE_FORMAT 100

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/tag_file.h"
+#include "pattern/derived_fields.h"
 #include "pattern/pattern_code.h"
 #include "views/logic/recent_file_list.h"
 
@@ -262,6 +263,7 @@ TEST_F(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
             record.depth = std::uint8_t(depth);
             std::strcpy(record.pattern, name);
             doc.insertSyntax(doc.syntaxCount(), record);
+            deriveRecordFields(doc, doc.syntaxCount() - 1);  // as the editor saves it
         }
         ASSERT_TRUE(saveTagFile(doc, from));
         Document empty;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/records.h"
+#include "pattern/derived_fields.h"
 #include "shell/main_window.h"
 #include "ui/text_convert.h"
 
@@ -111,6 +112,8 @@ void appendSyntax(Document& document, const char* cp932Name, int depth) {
     std::strncpy(record.name, cp932Name, kNameSize - 1);
     record.depth = std::uint8_t(depth);
     document.insertSyntax(document.syntaxCount(), record);
+    // As the pane would store it, so that showing it asks nothing.
+    deriveRecordFields(document, document.syntaxCount() - 1);
 }
 
 void GuiTest::SetUp() {

@@ -2,6 +2,7 @@
 
 #include "commands/structure_edits.h"
 #include "resources/resource_ids.h"
+#include "views/pane_steps.h"
 
 namespace lumaset::testing {
 namespace {
@@ -69,6 +70,7 @@ TEST_F(StructureEditsTest, ChildRestrictionsComeInTheirOrder) {
         EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
     }
     doc.syntaxAt(9)->interrupting = 0;
+    refillPane(a());  // the pane shows what the table now holds
     select(9);
     EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 0);
     EXPECT_EQ(ui().messageTexts(), (std::vector<std::string>{kInterruptingParentText, kExitPatternParentText,
