@@ -181,7 +181,7 @@ LRESULT onNotify(App& app, NMHDR* header) {
         if (header->hwndFrom != app.windows.tree) return 0;
         // Both forms keep the new item's handle at the same place.
         selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
-        refreshCommandStates(app);
+        if (!app.selection.pasting) refreshCommandStates(app);
         return 0;
     }
     return 0;
@@ -284,7 +284,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
         return false;
     }
     applyPatternFont(a);
-    a.paneSteps = {applyProperties, fillProperties};
+    a.paneSteps = {applyProperties, fillProperties, showSelectedRecord};
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);

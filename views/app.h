@@ -46,7 +46,8 @@ struct SelectionState {
     std::uint8_t commandFlags = 0;
     std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
     bool reselectGuard = false;
-    bool pasting = false;  // a paste moves the focus once, at its end
+    bool pasting = false;    // a paste moves the focus and fills the pane once, at its end
+    bool paneStale = false;  // the pane does not show the selected record (mid-paste)
     MessageFormat draftMessageFormat{};  // the pane's working copy
 };
 
@@ -86,6 +87,7 @@ struct App;
 struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
     void (*fill)(App& app) = nullptr;
+    void (*show)(App& app) = nullptr;  // fill and the commands' availability
 };
 
 struct App {
