@@ -11,6 +11,8 @@
 #include "document/tag_file.h"
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
+#include "shell/context_menu.h"
+#include "shell/find_bar.h"
 #include "shell/logic/command_line.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
@@ -73,6 +75,7 @@ bool createPanes(App& app) {
                                  TVS_SHOWSELALWAYS,
                              0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
     if (w.tree) SetWindowSubclass(w.tree, treeSystemKeysProc, 1, 0);
+    if (w.tree) installTreeContextMenu(w.tree);
     w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                  w.main, nullptr, w.instance, nullptr);
     w.memo = createMemoEdit(w.main, w.instance);
@@ -285,6 +288,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     }
     applyPatternFont(a);
     a.paneSteps = {applyProperties, fillProperties};
+    a.find.command = runFindCommand;
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);
