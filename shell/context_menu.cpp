@@ -48,21 +48,6 @@ void showForSelection(HWND tree) {
     showAt(at);
 }
 
-// From the mouse: the item under it is selected first, through the normal
-// selection, so a cancelled apply question leaves things as they were.
-void showForPoint(HWND tree, POINT screen) {
-    TVHITTESTINFO hit{};
-    hit.pt = screen;
-    ScreenToClient(tree, &hit.pt);
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (!item || !(hit.flags & TVHT_ONITEM)) return;
-    if (selectedItem(tree) != item) {
-        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-        if (selectedItem(tree) != item) return;
-    }
-    showAt(screen);
-}
-
 bool shiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 LRESULT CALLBACK treeContextMenuProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -71,7 +56,7 @@ LRESULT CALLBACK treeContextMenuProc(HWND tree, UINT message, WPARAM wParam, LPA
         if (lParam == -1)
             showForSelection(tree);
         else
-            showForPoint(tree, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            showTreeContextMenuAt(tree, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     // The keys are taken here rather than left to the default handling,
     // which differs between systems; the key-up is dropped so no second
@@ -122,6 +107,21 @@ HMENU buildContextMenu(HMENU mainMenu) {
         AppendMenuW(popup, MF_STRING | (state & (MF_GRAYED | MF_DISABLED)), UINT_PTR(id), text);
     }
     return popup;
+}
+
+// From the mouse: the item under it is selected first, through the normal
+// selection, so a cancelled apply question leaves things as they were.
+void showTreeContextMenuAt(HWND tree, POINT screen) {
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(tree, &hit.pt);
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (!item || !(hit.flags & TVHT_ONITEM)) return;
+    if (selectedItem(tree) != item) {
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        if (selectedItem(tree) != item) return;
+    }
+    showAt(screen);
 }
 
 void installTreeContextMenu(HWND tree) { SetWindowSubclass(tree, treeContextMenuProc, kContextMenuSubclass, 0); }

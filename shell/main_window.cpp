@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <string>
 
@@ -178,6 +179,13 @@ LRESULT onNotify(App& app, NMHDR* header) {
         info->lpszText = const_cast<wchar_t*>(tooltipTextForCommand(int(header->idFrom)));
         info->hinst = nullptr;
         return 0;
+    }
+    case NM_RCLICK: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        // Handled here: the tree then sends no WM_CONTEXTMENU of its own.
+        const DWORD at = GetMessagePos();
+        showTreeContextMenuAt(app.windows.tree, {GET_X_LPARAM(at), GET_Y_LPARAM(at)});
+        return 1;
     }
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
