@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "document/tag_file.h"
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
+#include "shell/context_menu.h"
+#include "shell/find_bar.h"
 #include "shell/logic/command_line.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
@@ -73,6 +76,7 @@ bool createPanes(App& app) {
                                  TVS_SHOWSELALWAYS,
                              0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
     if (w.tree) SetWindowSubclass(w.tree, treeSystemKeysProc, 1, 0);
+    if (w.tree) installTreeContextMenu(w.tree);
     w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                  w.main, nullptr, w.instance, nullptr);
     w.memo = createMemoEdit(w.main, w.instance);
@@ -175,6 +179,13 @@ LRESULT onNotify(App& app, NMHDR* header) {
         info->lpszText = const_cast<wchar_t*>(tooltipTextForCommand(int(header->idFrom)));
         info->hinst = nullptr;
         return 0;
+    }
+    case NM_RCLICK: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        // Handled here: the tree then sends no WM_CONTEXTMENU of its own.
+        const DWORD at = GetMessagePos();
+        showTreeContextMenuAt(app.windows.tree, {GET_X_LPARAM(at), GET_Y_LPARAM(at)});
+        return 1;
     }
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
@@ -285,6 +296,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     }
     applyPatternFont(a);
     a.paneSteps = {applyProperties, fillProperties, showSelectedRecord};
+    a.find.command = runFindCommand;
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);

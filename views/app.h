@@ -32,6 +32,7 @@ struct MainWindows {
     bool fillingMemo = false;       // our own WM_SETTEXT is not a user's change
     HWND lastFocus = nullptr;       // the child that had the focus when we lost it
     HWND paneLastFocus = nullptr;   // the pane's control that had the focus last
+    HWND findBar = nullptr;         // made on the first Ctrl+F
 };
 
 // The document's file and its modified flag.
@@ -81,7 +82,16 @@ struct PatternHelpState {
     WNDPROC standardButtonProc = nullptr;
 };
 
+// What the last search looked for, for F3 with the find bar closed.
 struct App;
+
+// What the last search looked for, for F3 with the find bar closed, and the
+// main window's handler of the find commands (the bar lives beside it).
+struct FindState {
+    std::wstring text;
+    bool name = true, pattern = true, exitPattern = true, title = true;
+    int (*command)(App& app, int commandId) = nullptr;
+};
 
 // The property pane's steps as the commands reach them (views/pane_steps.h).
 struct PaneSteps {
@@ -100,6 +110,7 @@ struct App {
     RecentFiles recent;
     PaneSteps paneSteps;
     PatternHelpState patternHelp;
+    FindState find;
 };
 
 App& app();
