@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "views/logic/history_log.h"
 
 namespace lumaset {
 
@@ -43,8 +44,8 @@ struct FileState {
 // What the property pane shows and which commands apply to it.
 struct SelectionState {
     int selectionIndex = -1;  // -1 none, 0 the memo (root item), >= 2 a record
-    std::uint8_t commandFlags = 0;
-    std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
+    std::uint16_t commandFlags = 0;
+    std::uint16_t pushedCommandFlags = 0x1FF;  // as last pushed to the controls
     bool reselectGuard = false;
     bool pasting = false;  // a paste moves the focus once, at its end
     MessageFormat draftMessageFormat{};  // the pane's working copy
@@ -80,6 +81,14 @@ struct PatternHelpState {
     WNDPROC standardButtonProc = nullptr;
 };
 
+// Undo and redo: the table states, how deep the running step is, and
+// whether the memo changed since the last save (it keeps its own undo).
+struct EditHistory {
+    HistoryLog log;
+    int openSteps = 0;
+    bool memoEdited = false;
+};
+
 struct App;
 
 // The property pane's steps as the commands reach them (views/pane_steps.h).
@@ -98,6 +107,7 @@ struct App {
     RecentFiles recent;
     PaneSteps paneSteps;
     PatternHelpState patternHelp;
+    EditHistory history;
 };
 
 App& app();
