@@ -67,8 +67,10 @@ int moveInHistory(App& app, Move move) {
     if (app.history.openSteps > 0) return 0;
     if (!applyPaneEdits(app, true)) return 0;
     HistoryLog& log = app.history.log;
-    // Where the user is now is what redo or undo brings back to.
-    log.replaceCurrent(captureView(app));
+    // Where the user is now is what redo or undo brings back to. Bytes the
+    // apply step kept quietly since are not kept: they come back when the
+    // pane applies again, and the states stay exactly what the steps made.
+    log.updateView(captureView(app));
     if (const TableState* target = (log.*move)()) showState(app, *target);
     return 1;
 }

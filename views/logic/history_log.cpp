@@ -94,10 +94,14 @@ void HistoryLog::replaceCurrent(TableState state) {
     if (canRedo()) states_[cursor_ + 1].ownBytes = own(cursor_ + 1);
 }
 
+void HistoryLog::updateView(const TableState& state) {
+    states_[cursor_].expanded = state.expanded;
+    states_[cursor_].selection = state.selection;
+}
+
 bool HistoryLog::push(TableState after) {
     if (sameTables(after, current())) {
-        states_[cursor_].expanded = std::move(after.expanded);
-        states_[cursor_].selection = after.selection;
+        updateView(after);
         return false;
     }
     states_.erase(states_.begin() + cursor_ + 1, states_.end());

@@ -48,6 +48,9 @@ public:
     // The current state seen again just before a step or an undo: what the
     // tree shows now, and bookkeeping bytes the apply step keeps quietly.
     void replaceCurrent(TableState state);
+    // Only what the tree shows (expanded items, selection) of the current
+    // state: before an undo or redo, whose target is exact bytes.
+    void updateView(const TableState& state);
     // A step that led to `after`: drops the redo states and, past the
     // limits, the oldest ones. False (nothing pushed, the view info of the
     // current state taken over) when the tables did not change.
