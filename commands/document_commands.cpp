@@ -11,6 +11,8 @@
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
 #include "views/app.h"
+#include "views/document_history.h"
+#include "views/pane_steps.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "ui/text_convert.h"
@@ -39,6 +41,7 @@ void showDocument(App& state) {
     showMemoText(state);
     state.file.modified = false;
     updateTitle();
+    startHistory(state);
 }
 
 int newCommand() {
@@ -81,6 +84,7 @@ int saveCommand() {
     }
     addRecentFile(state.file.path);
     buildRecentFileMenu(state.windows.mainMenu);
+    markSavedState(state);
     state.file.modified = false;
     updateTitle();
     return 1;
@@ -150,6 +154,53 @@ int openRecentFile(const std::wstring& path) {
     return openDocumentFile(path, currentDirectory());
 }
 
+// Commands that change the tables, each one undo step. Those that run the
+// pane's apply step run it before the step begins, so that an applied pane
+// is a step of its own.
+bool runsApplyFirst(int commandId) {
+    switch (commandId) {
+    case IDM_EDIT_NEW_SYNTAX:
+    case IDM_EDIT_NEW_CHILD:
+    case IDM_ORDER_UP:
+    case IDM_ORDER_DOWN: return true;
+    default: return false;
+    }
+}
+
+bool isEditStep(int commandId) {
+    switch (commandId) {
+    case IDM_EDIT_CUT:
+    case IDM_EDIT_PASTE:
+    case IDM_EDIT_PASTE_CHILD:
+    case IDM_EDIT_DELETE: return true;
+    default: return runsApplyFirst(commandId);
+    }
+}
+
+int runEdit(int commandId) {
+    switch (commandId) {
+    case IDM_EDIT_CUT: return copySyntaxes(app(), commandId);
+    case IDM_EDIT_PASTE:
+    case IDM_EDIT_PASTE_CHILD: return pasteSyntaxes(app(), commandId);
+    // Delete reports success whatever it found to delete.
+    case IDM_EDIT_DELETE: deleteSyntax(app()); return 1;
+    case IDM_EDIT_NEW_SYNTAX: return newSyntax(app());
+    case IDM_EDIT_NEW_CHILD: return newChildSyntax(app());
+    case IDM_ORDER_UP: return moveSyntaxUp(app());
+    case IDM_ORDER_DOWN: return moveSyntaxDown(app());
+    default: return 1;
+    }
+}
+
+int runEditStep(int commandId) {
+    App& state = app();
+    if (state.history.openSteps == 0 && runsApplyFirst(commandId) && !applyPaneEdits(state, true)) return 0;
+    beginStep(state);
+    const int result = runEdit(commandId);
+    endStep(state);
+    return result;
+}
+
 }  // namespace
 
 int runCommand(int commandId) {
@@ -164,22 +215,15 @@ int runCommand(int commandId) {
     case IDM_HELP_CONTENTS: return helpCommand();
     case IDM_HELP_ABOUT: return aboutCommand();
     case IDM_INDEX_EDIT: return editIndexes();
-    case IDM_EDIT_CUT:
     case IDM_EDIT_COPY_TREE:
     case IDM_EDIT_COPY_ONE: return copySyntaxes(app(), commandId);
-    case IDM_EDIT_PASTE:
-    case IDM_EDIT_PASTE_CHILD: return pasteSyntaxes(app(), commandId);
-    // Delete reports success whatever it found to delete.
-    case IDM_EDIT_DELETE: deleteSyntax(app()); return 1;
-    case IDM_EDIT_NEW_SYNTAX: return newSyntax(app());
-    case IDM_EDIT_NEW_CHILD: return newChildSyntax(app());
-    case IDM_ORDER_UP: return moveSyntaxUp(app());
-    case IDM_ORDER_DOWN: return moveSyntaxDown(app());
+    case IDM_EDIT_UNDO: return undoStep(app());
+    case IDM_EDIT_REDO: return redoStep(app());
     case IDM_EDIT_FIND:
     case IDM_EDIT_FIND_NEXT:
     case IDM_EDIT_FIND_PREVIOUS: return app().find.command ? app().find.command(app(), commandId) : 1;
     default:
-        return 1;
+        return isEditStep(commandId) ? runEditStep(commandId) : 1;
     }
 }
 

@@ -15,6 +15,7 @@
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 #include "views/app.h"
+#include "views/document_history.h"
 #include "views/document_state.h"
 #include "views/tree_mirror.h"
 
@@ -310,8 +311,10 @@ void onListProperties(HWND dialog) {
     IndexEntry working;
     std::memcpy(&working, app().document.indexAt(row), sizeof working);
     if (!editIndexEntry(dialog, working)) return;
+    beginStep(app());
     markModified();
     std::memcpy(app().document.indexAt(row), &working, sizeof working);
+    endStep(app());
     const std::wstring name = nameOf(working);
     SendMessageW(listOf(dialog), LB_DELETESTRING, WPARAM(row), 0);
     SendMessageW(listOf(dialog), LB_INSERTSTRING, WPARAM(row), reinterpret_cast<LPARAM>(name.c_str()));
@@ -323,8 +326,11 @@ void onListAdd(HWND dialog) {
     IndexEntry working{};
     if (!editIndexEntry(dialog, working)) return;
     Document& doc = app().document;
-    if (!doc.indexTable.insertAt(doc.indexCount(), &working)) return;
-    markModified();
+    beginStep(app());
+    const bool added = doc.indexTable.insertAt(doc.indexCount(), &working);
+    if (added) markModified();
+    endStep(app());
+    if (!added) return;
     const std::wstring name = nameOf(working);
     const auto row = SendMessageW(listOf(dialog), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     selectRow(dialog, int(row));
@@ -337,8 +343,10 @@ void onListDelete(HWND dialog) {
     const int row = selectedRow(dialog);
     if (row < 0) return;
     Document& doc = app().document;
+    beginStep(app());
     markModified();
     doc.indexTable.removeAt(row);
+    endStep(app());
     SendMessageW(listOf(dialog), LB_DELETESTRING, WPARAM(row), 0);
     selectRow(dialog, row < doc.indexCount() ? row : row - 1);
     updateListButtons(dialog);

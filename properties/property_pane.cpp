@@ -16,6 +16,7 @@
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 #include "views/command_states.h"
+#include "views/document_history.h"
 #include "views/document_state.h"
 #include "views/tree_mirror.h"
 
@@ -170,7 +171,7 @@ void computeCommandFlags(App& app) {
     SelectionState& selection = app.selection;
     const int s = selection.selectionIndex;
     const int depth = doc.syntaxAt(s)->depth;
-    std::uint8_t& flags = selection.commandFlags;
+    auto& flags = selection.commandFlags;
     flags |= kCanNewChild;
     if (depth >= 1) flags |= kCanCutCopyDelete | kCanNewSyntax;
     checkClipboardFormat(app);
@@ -182,7 +183,7 @@ void computeCommandFlags(App& app) {
     int j = s + 1;
     while (j < doc.syntaxCount() && doc.syntaxAt(j)->depth > depth) ++j;
     if (j < doc.syntaxCount() && doc.syntaxAt(j)->depth == depth) flags |= kCanMoveDown;
-    if (!takesChildren(*doc.syntaxAt(s))) flags &= std::uint8_t(~(kCanPasteChild | kCanNewChild));
+    if (!takesChildren(*doc.syntaxAt(s))) flags &= std::uint16_t(~(kCanPasteChild | kCanNewChild));
 }
 
 // --- dialog messages --------------------------------------------------------
@@ -403,8 +404,14 @@ bool applyProperties(App& app, bool confirm) {
             return false;
         }
     }
+    // One undo step, taken from the record as it was before the pane wrote.
+    const SyntaxRecord applied = record;
+    record = backup;
+    beginStep(app);
+    record = applied;
     markModified();
     if (fieldText(record.name, kNameSize) != fieldText(backup.name, kNameSize)) updateTreeLabel(app, s);
+    endStep(app);
     return true;
 }
 
@@ -413,7 +420,7 @@ void selectSyntax(App& app, HTREEITEM item) {
     if (selection.reselectGuard) return;
     // Refused: the syntax being edited stays selected, and so do its
     // commands.
-    const std::uint8_t previousFlags = selection.commandFlags;
+    const std::uint16_t previousFlags = selection.commandFlags;
     selection.commandFlags = 0;
     if (!applyProperties(app, true)) {
         selection.commandFlags = previousFlags;

@@ -7,6 +7,7 @@
 
 #include "commands/document_commands.h"
 #include "views/command_states.h"
+#include "views/document_history.h"
 #include "views/document_state.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
@@ -204,6 +205,7 @@ void onCommand(App& app, WPARAM wParam, LPARAM lParam) {
         runCommand(LOWORD(wParam));
     } else if (code == EN_CHANGE && reinterpret_cast<HWND>(lParam) == app.windows.memo && app.windows.memo &&
                !app.windows.fillingMemo) {
+        noteMemoEdited(app);
         markModified();
     }
 }
@@ -311,6 +313,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     buildTree(a);
     showMemoText(a);
     updateTitle();
+    startHistory(a);
     // The controls start enabled; this greys what the selection rules out.
     refreshCommandStates(a);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "views/logic/history_log.h"
 
 namespace lumaset {
 
@@ -44,8 +45,8 @@ struct FileState {
 // What the property pane shows and which commands apply to it.
 struct SelectionState {
     int selectionIndex = -1;  // -1 none, 0 the memo (root item), >= 2 a record
-    std::uint8_t commandFlags = 0;
-    std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
+    std::uint16_t commandFlags = 0;
+    std::uint16_t pushedCommandFlags = 0x1FF;  // as last pushed to the controls
     bool reselectGuard = false;
     bool pasting = false;    // a paste moves the focus and fills the pane once, at its end
     bool paneStale = false;  // the pane does not show the selected record (mid-paste)
@@ -82,7 +83,14 @@ struct PatternHelpState {
     WNDPROC standardButtonProc = nullptr;
 };
 
-// What the last search looked for, for F3 with the find bar closed.
+// Undo and redo: the table states, how deep the running step is, and
+// whether the memo changed since the last save (it keeps its own undo).
+struct EditHistory {
+    HistoryLog log;
+    int openSteps = 0;
+    bool memoEdited = false;
+};
+
 struct App;
 
 // What the last search looked for, for F3 with the find bar closed, and the
@@ -111,6 +119,7 @@ struct App {
     PaneSteps paneSteps;
     PatternHelpState patternHelp;
     FindState find;
+    EditHistory history;
 };
 
 App& app();

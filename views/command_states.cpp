@@ -11,7 +11,7 @@ namespace {
 // One availability bit with its toolbar buttons and menu items, in the
 // order they are pushed.
 struct CommandGroup {
-    std::uint8_t bit;
+    std::uint16_t bit;
     std::initializer_list<int> buttons;
     std::initializer_list<int> menuItems;
 };
@@ -26,6 +26,8 @@ const CommandGroup kCommandGroups[] = {
     {kCanMoveDown, {IDM_ORDER_DOWN}, {IDM_ORDER_DOWN}},
     {kCanNewSyntax, {IDM_EDIT_NEW_SYNTAX}, {IDM_EDIT_NEW_SYNTAX}},
     {kCanNewChild, {IDM_EDIT_NEW_CHILD}, {IDM_EDIT_NEW_CHILD}},
+    {kCanUndo, {IDM_EDIT_UNDO}, {IDM_EDIT_UNDO}},
+    {kCanRedo, {IDM_EDIT_REDO}, {IDM_EDIT_REDO}},
 };
 
 }  // namespace
@@ -41,7 +43,7 @@ bool takesChildren(const SyntaxRecord& record) {
 
 int checkClipboardFormat(App& app) {
     SelectionState& selection = app.selection;
-    selection.commandFlags &= std::uint8_t(~(kCanPaste | kCanPasteChild));
+    selection.commandFlags &= std::uint16_t(~(kCanPaste | kCanPasteChild));
     // Only a syntax takes a paste: not the memo, not nothing.
     const int s = selection.selectionIndex;
     if (s < kRootRecord || s >= app.document.syntaxCount()) return 0;
@@ -59,7 +61,11 @@ int checkClipboardFormat(App& app) {
 
 void refreshCommandStates(App& app) {
     SelectionState& selection = app.selection;
-    const std::uint8_t changed = selection.commandFlags ^ selection.pushedCommandFlags;
+    // The history's bits hold whatever the selection does.
+    selection.commandFlags &= std::uint16_t(~(kCanUndo | kCanRedo));
+    if (app.history.log.canUndo()) selection.commandFlags |= kCanUndo;
+    if (app.history.log.canRedo()) selection.commandFlags |= kCanRedo;
+    const std::uint16_t changed = selection.commandFlags ^ selection.pushedCommandFlags;
     for (const CommandGroup& group : kCommandGroups) {
         if (!(changed & group.bit)) continue;
         const bool on = (selection.commandFlags & group.bit) != 0;

@@ -9,6 +9,7 @@
 #include "commands/logic/syntax_block.h"
 #include "resources/resource_ids.h"
 #include "views/command_states.h"
+#include "views/document_history.h"
 
 namespace lumaset::testing {
 namespace {
@@ -68,6 +69,65 @@ TEST_F(EditTimingTest, DISABLED_LargestPasteAndLargestMove) {
     }
     EXPECT_EQ(a().selection.selectionIndex, 4);
     EXPECT_EQ(treeMismatch(a()), "");
+}
+
+TEST_F(EditTimingTest, DISABLED_UndoAndRedoOfTheLargestPasteAndTheFullHistory) {
+    ASSERT_TRUE(start());
+    Document source;
+    for (int k = 0; k < int(kMaxBlockRecords); ++k)
+        appendSyntax(source, "p", k == 0 ? 1 : k == int(kMaxBlockRecords) - 1 ? 2 : 2 + (k - 1) % 5);
+    const auto block = makeSyntaxBlock(source, kFirstUserRecord, int(kMaxBlockRecords));
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    std::memcpy(GlobalLock(memory), block.data(), block.size());
+    GlobalUnlock(memory);
+    ASSERT_TRUE(OpenClipboard(a().windows.main));
+    EmptyClipboard();
+    SetClipboardData(syntaxClipboardFormat(), memory);
+    CloseClipboard();
+    pumpMessages();
+
+    select(2);
+    runCommand(IDM_EDIT_PASTE_CHILD);
+    pumpMessages();
+    ASSERT_EQ(a().document.syntaxCount(), 255);
+    for (int round = 0; round < 3; ++round) {
+        const double undo = millisecondsOf([&] {
+            runCommand(IDM_EDIT_UNDO);
+            pumpMessages();
+        });
+        EXPECT_EQ(a().document.syntaxCount(), 3);
+        const double redo = millisecondsOf([&] {
+            runCommand(IDM_EDIT_REDO);
+            pumpMessages();
+        });
+        EXPECT_EQ(a().document.syntaxCount(), 255);
+        EXPECT_EQ(treeMismatch(a()), "");
+        std::printf("paste of 252 records: undo %.1f ms, redo %.1f ms\n", undo, redo);
+    }
+
+    // 200 steps over a full table, each renaming a different record through
+    // the pane, as edits spread over a whole document would.
+    HistoryLog& log = a().history.log;
+    const double steps = millisecondsOf([&] {
+        for (int k = 0; k < HistoryLog::kMaxSteps; ++k) {
+            const int position = kFirstUserRecord + k % 252;
+            beginStep(a());
+            std::snprintf(a().document.syntaxAt(position)->name, kNameSize, "renamed %d", k);
+            endStep(a());
+        }
+    });
+    EXPECT_EQ(log.undoSteps(), HistoryLog::kMaxSteps);
+    std::printf("200 steps over 255 records: %.1f ms in all, history holds %.2f MB\n", steps,
+                double(log.bytesHeld()) / (1024.0 * 1024.0));
+    // The worst case: every step changes every record (200 pastes of 252).
+    for (int k = 0; k < HistoryLog::kMaxSteps; ++k) {
+        beginStep(a());
+        for (int p = kFirstUserRecord; p < a().document.syntaxCount(); ++p)
+            std::snprintf(a().document.syntaxAt(p)->name, kNameSize, "all %d", k);
+        endStep(a());
+    }
+    std::printf("200 steps each changing all 255 records: history holds %.2f MB, %d steps kept\n",
+                double(log.bytesHeld()) / (1024.0 * 1024.0), log.undoSteps());
 }
 
 }  // namespace
