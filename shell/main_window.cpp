@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
 #include "shell/logic/command_line.h"
+#include "shell/tree_drag.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "views/tree_mirror.h"
@@ -59,6 +61,9 @@ LRESULT CALLBACK treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPAR
     case WM_SYSKEYUP:
     case WM_SYSCHAR:
         return DefWindowProcW(tree, message, wParam, lParam);
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && cancelTreeDrag(app())) return 0;
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(tree, treeSystemKeysProc, 1);
         break;
@@ -176,6 +181,13 @@ LRESULT onNotify(App& app, NMHDR* header) {
         info->hinst = nullptr;
         return 0;
     }
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINDRAGA: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        const auto* info = reinterpret_cast<NMTREEVIEWW*>(header);
+        beginTreeDrag(app, info->itemNew.hItem, info->ptDrag);
+        return 0;
+    }
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
         if (header->hwndFrom != app.windows.tree) return 0;
@@ -256,6 +268,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP: onInitMenuPopup(a); return 0;
     case WM_DRAWCLIPBOARD: onDrawClipboard(a, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: onChangeClipboardChain(a, wParam, lParam); return 0;
+    case WM_MOUSEMOVE: moveTreeDrag(a, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam & MK_SHIFT); return 0;
+    case WM_LBUTTONUP: dropTreeDrag(a, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam & MK_SHIFT); return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && cancelTreeDrag(a)) return 0;
+        break;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window) cancelTreeDrag(a);
+        return 0;
+    case WM_CANCELMODE: cancelTreeDrag(a); break;
     case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
     }

@@ -80,6 +80,14 @@ struct PatternHelpState {
     WNDPROC standardButtonProc = nullptr;
 };
 
+// A syntax being dragged in the tree, from TVN_BEGINDRAG to the drop.
+struct TreeDragState {
+    bool active = false;
+    int dragged = -1;               // the dragged record's position
+    HIMAGELIST image = nullptr;     // the item's drag image
+    HTREEITEM hover = nullptr;      // the item shown as drop target
+};
+
 struct App;
 
 // The property pane's steps as the commands reach them (views/pane_steps.h).
@@ -98,6 +106,7 @@ struct App {
     RecentFiles recent;
     PaneSteps paneSteps;
     PatternHelpState patternHelp;
+    TreeDragState treeDrag;
 };
 
 App& app();
