@@ -1,5 +1,7 @@
 #include "shell/tree_drag.h"
 
+#include <iterator>
+
 #include "commands/logic/tree_positions.h"
 #include "commands/structure_edits.h"
 #include "views/command_states.h"
@@ -29,7 +31,9 @@ HTREEITEM itemAt(const App& app, POINT mainPoint) {
     TVHITTESTINFO hit{};
     hit.pt = p;
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
+    // Anywhere on the row, not just on the label.
+    constexpr UINT kOnRow = TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT;
+    return item && (hit.flags & kOnRow) ? item : nullptr;
 }
 
 void showDropTarget(App& app, HTREEITEM item) {
@@ -63,6 +67,43 @@ void scrollNearEdge(App& app, POINT mainPoint) {
     ImageList_DragShowNolock(TRUE);
 }
 
+// The item's label as the tree draws it, for a tree that makes no drag
+// image of its own (one without an image list may not).
+HIMAGELIST labelImage(HWND tree, HTREEITEM item, const RECT& label) {
+    const int width = label.right - label.left, height = label.bottom - label.top;
+    if (width <= 0 || height <= 0) return nullptr;
+    wchar_t text[260] = {};
+    TVITEMW info{};
+    info.mask = TVIF_TEXT;
+    info.hItem = item;
+    info.pszText = text;
+    info.cchTextMax = int(std::size(text));
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+
+    HDC screen = GetDC(tree);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)));
+    RECT box{0, 0, width, height};
+    FillRect(dc, &box, GetSysColorBrush(COLOR_HIGHLIGHT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    DrawTextW(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    ReleaseDC(tree, screen);
+
+    HIMAGELIST image = ImageList_Create(width, height, ILC_COLOR32, 1, 0);
+    if (image && ImageList_Add(image, bitmap, nullptr) < 0) {
+        ImageList_Destroy(image);
+        image = nullptr;
+    }
+    DeleteObject(bitmap);
+    return image;
+}
+
 bool dropAllowed(const App& app, HTREEITEM item, bool shift) {
     if (!item) return false;
     const DropOutcome outcome =
@@ -94,10 +135,11 @@ bool beginTreeDrag(App& app, HTREEITEM item, POINT treePoint) {
     if (record < kFirstUserRecord || record >= app.document.syntaxCount()) return false;
 
     HWND tree = app.windows.tree;
-    drag.image = reinterpret_cast<HIMAGELIST>(SendMessageW(tree, TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(item)));
     RECT itemRect{};
     *reinterpret_cast<HTREEITEM*>(&itemRect) = item;
     SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&itemRect));
+    drag.image = reinterpret_cast<HIMAGELIST>(SendMessageW(tree, TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(item)));
+    if (!drag.image) drag.image = labelImage(tree, item, itemRect);
     const int hotX = treePoint.x > itemRect.left ? treePoint.x - itemRect.left : 0;
     const int hotY = treePoint.y > itemRect.top ? treePoint.y - itemRect.top : 0;
     if (drag.image) ImageList_BeginDrag(drag.image, 0, hotX, hotY);
