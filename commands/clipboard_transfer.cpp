@@ -63,7 +63,7 @@ void overwriteSelected(App& app, const SyntaxRecord& pasted) {
     std::memcpy(record, &pasted, kSyntaxRecordSize);
     record->depth = depth;
     std::memcpy(record->treeItem, item, sizeof item);
-    refillPane(app);
+    if (!app.selection.pasting) refillPane(app);
     updateTreeLabel(app, position);
 }
 
@@ -115,6 +115,8 @@ int pasteSyntaxes(App& app, int commandId) {
     app.selection.pasting = true;
     const int result = pasteRecords(app, commandId, records);
     app.selection.pasting = false;
+    // The pane and the commands catch up with the last record made.
+    if (app.selection.paneStale) showSelectedInPane(app);
     SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
     if (HTREEITEM last = itemForRecord(app, app.selection.selectionIndex))
         SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));

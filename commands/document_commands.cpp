@@ -175,6 +175,9 @@ int runCommand(int commandId) {
     case IDM_EDIT_NEW_CHILD: return newChildSyntax(app());
     case IDM_ORDER_UP: return moveSyntaxUp(app());
     case IDM_ORDER_DOWN: return moveSyntaxDown(app());
+    case IDM_EDIT_FIND:
+    case IDM_EDIT_FIND_NEXT:
+    case IDM_EDIT_FIND_PREVIOUS: return app().find.command ? app().find.command(app(), commandId) : 1;
     default:
         return 1;
     }

@@ -9,7 +9,8 @@
 
 namespace lumaset {
 
-inline constexpr char kNewSyntaxName[] = "(新規)";
+// "(新規)" as the name field stores it: cp932, like every record's text.
+inline constexpr char kNewSyntaxName[] = "(\x90\x56\x8B\x4B)";
 inline constexpr char kNewSyntaxLimitText[] = "カラー構文は２５４個までしか登録できません。";
 inline constexpr char kNewChildLimitText[] = "カラー構文は２５２個までしか登録できません。";
 inline constexpr char kDepthLimitText[] = "子構文は８段階までしか作成できません。";

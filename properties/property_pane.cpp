@@ -379,6 +379,9 @@ bool applyProperties(App& app, bool confirm) {
     Document& doc = app.document;
     HWND pane = app.windows.propertyPane;
     if (s < kRootRecord || s >= doc.syntaxCount() || !pane) return true;
+    // Mid-paste the pane still shows an earlier record: nothing of the
+    // user's is pending for this one.
+    if (app.selection.paneStale) return true;
     SyntaxRecord& record = *doc.syntaxAt(s);
     const SyntaxRecord backup = record;
 
@@ -447,6 +450,18 @@ void selectSyntax(App& app, HTREEITEM item) {
         selection.selectionIndex = -1;
         return;
     }
+    // A paste selects each record it makes; the pane and the commands
+    // follow once, at its end.
+    if (selection.pasting) {
+        selection.paneStale = true;
+        return;
+    }
+    showSelectedRecord(app);
+}
+
+void showSelectedRecord(App& app) {
+    app.selection.paneStale = false;
+    if (app.selection.selectionIndex < kRootRecord) return;
     fillProperties(app);
     computeCommandFlags(app);
 }

@@ -19,5 +19,8 @@ void selectSyntax(App& app, HTREEITEM item);
 bool applyProperties(App& app, bool confirm);
 // Loads the selected record into the pane's controls.
 void fillProperties(App& app);
+// Fills the pane and works out the editing commands for the selection, as
+// a selection change does (after a paste, which defers both to its end).
+void showSelectedRecord(App& app);
 
 }  // namespace lumaset

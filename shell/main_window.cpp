@@ -12,6 +12,8 @@
 #include "document/tag_file.h"
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
+#include "shell/context_menu.h"
+#include "shell/find_bar.h"
 #include "shell/logic/command_line.h"
 #include "shell/tree_drag.h"
 #include "views/memo_edit.h"
@@ -78,6 +80,7 @@ bool createPanes(App& app) {
                                  TVS_SHOWSELALWAYS,
                              0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
     if (w.tree) SetWindowSubclass(w.tree, treeSystemKeysProc, 1, 0);
+    if (w.tree) installTreeContextMenu(w.tree);
     w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                  w.main, nullptr, w.instance, nullptr);
     w.memo = createMemoEdit(w.main, w.instance);
@@ -188,12 +191,19 @@ LRESULT onNotify(App& app, NMHDR* header) {
         beginTreeDrag(app, info->itemNew.hItem, info->ptDrag);
         return 0;
     }
+    case NM_RCLICK: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        // Handled here: the tree then sends no WM_CONTEXTMENU of its own.
+        const DWORD at = GetMessagePos();
+        showTreeContextMenuAt(app.windows.tree, {GET_X_LPARAM(at), GET_Y_LPARAM(at)});
+        return 1;
+    }
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
         if (header->hwndFrom != app.windows.tree) return 0;
         // Both forms keep the new item's handle at the same place.
         selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
-        refreshCommandStates(app);
+        if (!app.selection.pasting) refreshCommandStates(app);
         return 0;
     }
     return 0;
@@ -305,7 +315,8 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
         return false;
     }
     applyPatternFont(a);
-    a.paneSteps = {applyProperties, fillProperties};
+    a.paneSteps = {applyProperties, fillProperties, showSelectedRecord};
+    a.find.command = runFindCommand;
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);

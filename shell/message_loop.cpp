@@ -1,4 +1,5 @@
 #include "resources/resource_ids.h"
+#include "shell/find_bar.h"
 #include "shell/main_window.h"
 
 namespace lumaset {
@@ -89,6 +90,7 @@ void routeMessage(MSG& msg) {
         notePaneFocus(a);
         return;
     }
+    if (routeFindBarMessage(a, msg)) return;
     sendMenuKeysToMainWindow(a, msg);
     if (w.propertyPane && IsDialogMessageW(w.propertyPane, &msg)) {
         notePaneFocus(a);

@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "shell/find_bar.h"
 
 #include <windowsx.h>
 
@@ -98,7 +99,10 @@ void layoutPanes(App& app) {
     const int paneHeight = height - top;
 
     constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(w.tree, nullptr, 0, top, split - kSplitterWidth, paneHeight, kKeepOrder);
+    const int treeWidth = split - kSplitterWidth;
+    const int barHeight = std::min(findBarHeight(app, treeWidth), paneHeight);
+    SetWindowPos(w.tree, nullptr, 0, top, treeWidth, paneHeight - barHeight, kKeepOrder);
+    if (barHeight) placeFindBar(app, 0, top + paneHeight - barHeight, treeWidth, barHeight);
     SetWindowPos(w.splitter, nullptr, split - kSplitterWidth, top, kSplitterWidth, paneHeight, kKeepOrder);
     SetWindowPos(w.propertyPane, nullptr, split, top, width - split, paneHeight, kKeepOrder);
     SetWindowPos(w.memo, nullptr, split, top, width - split, paneHeight, kKeepOrder);

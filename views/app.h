@@ -32,6 +32,7 @@ struct MainWindows {
     bool fillingMemo = false;       // our own WM_SETTEXT is not a user's change
     HWND lastFocus = nullptr;       // the child that had the focus when we lost it
     HWND paneLastFocus = nullptr;   // the pane's control that had the focus last
+    HWND findBar = nullptr;         // made on the first Ctrl+F
 };
 
 // The document's file and its modified flag.
@@ -46,7 +47,8 @@ struct SelectionState {
     std::uint8_t commandFlags = 0;
     std::uint8_t pushedCommandFlags = 0x7F;  // as last pushed to the controls
     bool reselectGuard = false;
-    bool pasting = false;  // a paste moves the focus once, at its end
+    bool pasting = false;    // a paste moves the focus and fills the pane once, at its end
+    bool paneStale = false;  // the pane does not show the selected record (mid-paste)
     MessageFormat draftMessageFormat{};  // the pane's working copy
 };
 
@@ -88,12 +90,22 @@ struct TreeDragState {
     HTREEITEM hover = nullptr;      // the item shown as drop target
 };
 
+// What the last search looked for, for F3 with the find bar closed.
 struct App;
+
+// What the last search looked for, for F3 with the find bar closed, and the
+// main window's handler of the find commands (the bar lives beside it).
+struct FindState {
+    std::wstring text;
+    bool name = true, pattern = true, exitPattern = true, title = true;
+    int (*command)(App& app, int commandId) = nullptr;
+};
 
 // The property pane's steps as the commands reach them (views/pane_steps.h).
 struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
     void (*fill)(App& app) = nullptr;
+    void (*show)(App& app) = nullptr;  // fill and the commands' availability
 };
 
 struct App {
@@ -106,6 +118,7 @@ struct App {
     RecentFiles recent;
     PaneSteps paneSteps;
     PatternHelpState patternHelp;
+    FindState find;
     TreeDragState treeDrag;
 };
 

@@ -1,5 +1,7 @@
 #include "views/pane_steps.h"
 
+#include "views/command_states.h"
+
 namespace lumaset {
 
 bool applyPaneEdits(App& app, bool confirm) {
@@ -8,6 +10,11 @@ bool applyPaneEdits(App& app, bool confirm) {
 
 void refillPane(App& app) {
     if (app.paneSteps.fill) app.paneSteps.fill(app);
+}
+
+void showSelectedInPane(App& app) {
+    if (app.paneSteps.show) app.paneSteps.show(app);
+    refreshCommandStates(app);
 }
 
 }  // namespace lumaset

@@ -13,5 +13,8 @@ namespace lumaset {
 bool applyPaneEdits(App& app, bool confirm);
 // Reloads the pane from the selected record.
 void refillPane(App& app);
+// Shows the selected record in the pane as a selection change would: the
+// fill and the availability of the editing commands, pushed to the controls.
+void showSelectedInPane(App& app);
 
 }  // namespace lumaset

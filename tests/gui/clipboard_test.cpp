@@ -91,6 +91,11 @@ TEST_F(ClipboardTest, PasteKeepsRelativeDepthsFromTheSelection) {
     EXPECT_EQ(run(IDM_EDIT_PASTE_CHILD), 1);
     EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "c1:2", "c2:3", "c3:4", "c4:3", "c5:2", "s2:1"}));
     EXPECT_EQ(treeMismatch(a()), "");
+    // The pane and the commands show the last record made, once the paste
+    // is over, and leaving it asks nothing.
+    EXPECT_EQ(a().selection.selectionIndex, 8);
+    EXPECT_EQ(windowText(GetDlgItem(a().windows.propertyPane, IDC_NAME)), L"c5");
+    EXPECT_TRUE(a().selection.commandFlags & kCanCutCopyDelete);
     select(2);  // paste on record 2 makes children of it
     EXPECT_EQ(run(IDM_EDIT_PASTE), 1);
     EXPECT_EQ(shape()[0], "c1:1");

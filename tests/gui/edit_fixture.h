@@ -12,6 +12,7 @@
 
 #include "commands/document_commands.h"
 #include "gui/tree_invariant.h"
+#include "ui/text_convert.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset::testing {
@@ -54,12 +55,12 @@ protected:
         pumpMessages();
         return result;
     }
-    // "name:depth" for every user syntax.
+    // "name:depth" for every user syntax, the name as UTF-8.
     std::vector<std::string> shape() {
         std::vector<std::string> out;
         const Document& doc = a().document;
         for (int p = kFirstUserRecord; p < doc.syntaxCount(); ++p)
-            out.push_back(std::string(fieldText(doc.syntaxAt(p)->name, kNameSize)) + ":" +
+            out.push_back(utf8FromWide(wideFromCp932(fieldText(doc.syntaxAt(p)->name, kNameSize))) + ":" +
                           std::to_string(doc.syntaxAt(p)->depth));
         return out;
     }

@@ -270,23 +270,39 @@ TEST_F(EndToEnd, ASubtreeCopiedInOneEditorIsPastedInAnother) {
         ASSERT_TRUE(saveTagFile(empty, to));
     }
 
+    // Nothing of ours on the clipboard yet.
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    const Editor two = startEditor(to);
+    ASSERT_TRUE(two.window) << "the second editor's window did not appear";
+    waitForTitle(two.window, titleFor(to));
+    HWND tree = treeOf(two.window);
+    HTREEITEM top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
+    sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
+    HWND toolbar = FindWindowExW(two.window, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    ASSERT_TRUE(toolbar);
+    EXPECT_FALSE(sendTo(toolbar, TB_ISBUTTONENABLED, 40012, 0));
+
     const Editor one = startEditor(from);
     ASSERT_TRUE(one.window) << "the first editor's window did not appear";
     waitForTitle(one.window, titleFor(from));
-    HWND tree = treeOf(one.window);
-    HTREEITEM top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
+    tree = treeOf(one.window);
+    top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
     HTREEITEM a = nextItem(tree, top, TVGN_CHILD);
     ASSERT_TRUE(a);
     sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a));
     sendTo(one.window, WM_COMMAND, MAKEWPARAM(40011, 0), 0);  // copy with child syntaxes
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"TARVELON_TAGPROP")));
 
-    const Editor two = startEditor(to);
-    ASSERT_TRUE(two.window) << "no second editor appeared";
-    waitForTitle(two.window, titleFor(to));
-    tree = treeOf(two.window);
-    top = nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT);
-    sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
+    // The second editor's paste as child comes on without a selection change.
+    bool enabled = false;
+    for (int tries = 0; tries < 50 && !enabled; ++tries) {
+        enabled = sendTo(toolbar, TB_ISBUTTONENABLED, 40012, 0) != 0;
+        if (!enabled) pumpFor(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(enabled);
     sendTo(two.window, WM_COMMAND, MAKEWPARAM(40009, 0), 0);  // paste: under record 2
     sendTo(two.window, WM_COMMAND, MAKEWPARAM(40003, 0), 0);  // save
 

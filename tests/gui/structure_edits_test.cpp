@@ -35,6 +35,7 @@ TEST_F(StructureEditsTest, NewSyntaxGoesAfterTheSubtreeAndNewChildFirst) {
     EXPECT_FALSE(a().file.modified);
     EXPECT_EQ(run(IDM_EDIT_NEW_CHILD), 1);
     EXPECT_EQ(shape(), (std::vector<std::string>{"(新規):1", "s1:1", "s2:2", "s3:3", "s4:1"}));
+    EXPECT_EQ(treeItemText(a().windows.tree, itemForRecord(a(), 3)), L"(新規)");
     EXPECT_EQ(a().selection.selectionIndex, 3);
     EXPECT_EQ(caret(), itemForRecord(a(), 3));
     EXPECT_TRUE(a().file.modified);
