@@ -226,4 +226,42 @@ int moveSyntaxDown(App& app) {
     return finishMove(app, putBlock(app, block, subtreeEnd(doc, selected), parent, after));
 }
 
+int dropSyntax(App& app, int dragged, int target, bool asSibling) {
+    Document& doc = app.document;
+    // What would change nothing asks nothing.
+    switch (planDrop(doc, dragged, target, asSibling).outcome) {
+    case DropOutcome::NotMovable:
+    case DropOutcome::OntoItself:
+    case DropOutcome::Unchanged: return 0;
+    default: break;
+    }
+    // The target's own pending edits may be what decides the drop.
+    if (!applyPaneEdits(app, true)) return 0;
+    const DropPlan plan = planDrop(doc, dragged, target, asSibling);
+    switch (plan.outcome) {
+    case DropOutcome::Move: break;
+    case DropOutcome::IntoSubtree: showErrorMessage(kDropIntoSubtreeText); return 0;
+    case DropOutcome::Interrupting: showErrorMessage(kInterruptingParentText); return 0;
+    case DropOutcome::ExitPattern: showErrorMessage(kExitPatternParentText); return 0;
+    case DropOutcome::TooDeep: showErrorMessage(kDepthLimitText); return 0;
+    case DropOutcome::NoSibling: beep(); return 0;
+    default: return 0;
+    }
+
+    app.selection.selectionIndex = -1;
+    HTREEITEM item = itemForRecord(app, dragged);
+    holdTreePainting(app);
+    clearTreeSelection(app);
+    deleteItem(app, item);
+    const int count = subtreeLength(doc, dragged);
+    forgetRecordItems(app, dragged, count);
+    std::vector<SyntaxRecord> block = takeBlock(app, dragged, count);
+    const int shift = plan.depth - block.front().depth;
+    for (SyntaxRecord& record : block) record.depth = std::uint8_t(record.depth + shift);
+
+    HTREEITEM parent = plan.parent < 0 ? TVI_ROOT : itemForRecord(app, plan.parent);
+    HTREEITEM after = plan.after < 0 ? TVI_LAST : itemForRecord(app, plan.after);
+    return finishMove(app, putBlock(app, block, plan.position, parent, after));
+}
+
 }  // namespace lumaset

@@ -16,6 +16,7 @@ inline constexpr char kNewChildLimitText[] = "カラー構文は２５２個ま�
 inline constexpr char kDepthLimitText[] = "子構文は８段階までしか作成できません。";
 inline constexpr char kInterruptingParentText[] = "割り込み的構文の下に子構文は作成できません。";
 inline constexpr char kExitPatternParentText[] = "出口の構文が指定されている場合は子構文は作成できません。";
+inline constexpr char kDropIntoSubtreeText[] = "カラー構文を自分の子構文の下へは移動できません。";
 
 // Refused from this many records on: one fewer for a child.
 inline constexpr int kNewSyntaxRecordLimit = 255;
@@ -26,5 +27,10 @@ int newChildSyntax(App& app);
 int deleteSyntax(App& app);
 int moveSyntaxUp(App& app);
 int moveSyntaxDown(App& app);
+
+// A syntax dragged in the tree and dropped on another: the block moves to
+// be the target's last child, or with asSibling its next sibling after its
+// subtree. Refusals tell the user why. 1 when the document changed.
+int dropSyntax(App& app, int dragged, int target, bool asSibling);
 
 }  // namespace lumaset

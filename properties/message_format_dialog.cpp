@@ -5,6 +5,7 @@
 
 #include "document/error_message.h"
 #include "pattern/pattern_code.h"
+#include "properties/logic/pattern_check.h"
 #include "resources/resource_ids.h"
 #include "ui/cp932_input.h"
 #include "ui/text_convert.h"
@@ -24,17 +25,18 @@ constexpr wchar_t kUnrenderableText[] = L"エラー";
 // One of the three patterns, in the order OK compiles them.
 struct PatternField {
     int editId;
+    int checkId;  // the line under the edit
     std::uint8_t* (*code)(MessageFormat&);
     const char* wrongText;
     const char* tooLongText;
 };
 
 const PatternField kPatternFields[] = {
-    {IDC_MF_NUMBER, [](MessageFormat& f) { return f.numberCode; }, "発言番号の構文が間違っています。",
+    {IDC_MF_NUMBER, IDC_MF_NUMBER_CHECK, [](MessageFormat& f) { return f.numberCode; }, "発言番号の構文が間違っています。",
      "発言番号の構文が長すぎます。"},
-    {IDC_MF_DATE, [](MessageFormat& f) { return f.dateCode; }, "日付部分の構文が間違っています。",
+    {IDC_MF_DATE, IDC_MF_DATE_CHECK, [](MessageFormat& f) { return f.dateCode; }, "日付部分の構文が間違っています。",
      "日付部分の構文が長すぎます。"},
-    {IDC_MF_COMMENT, [](MessageFormat& f) { return f.commentCode; }, "コメント番号の構文が間違っています。",
+    {IDC_MF_COMMENT, IDC_MF_COMMENT_CHECK, [](MessageFormat& f) { return f.commentCode; }, "コメント番号の構文が間違っています。",
      "コメント番号の構文が長すぎます。"},
 };
 
@@ -91,15 +93,29 @@ BOOL onInitDialog(HWND dialog, MessageFormat* draft) {
     return TRUE;  // the dialog manager puts the focus on the first control
 }
 
-// Compiles one pattern edit into its code field. The bytes after the new
-// code's end byte keep what they held. False after telling the user why.
-bool storePattern(HWND dialog, const PatternField& field, MessageFormat& draft) {
+// The edit's text as OK compiles it: cp932, cut to the compile's input.
+std::string patternText(HWND dialog, const PatternField& field) {
     HWND edit = GetDlgItem(dialog, field.editId);
     const int length = GetWindowTextLengthW(edit);
     std::wstring typed(std::size_t(length) + 1, L'\0');
     typed.resize(std::size_t(GetWindowTextW(edit, typed.data(), length + 1)));
-    const std::string bytes = cp932FromWide(typed);
-    const std::string_view kept = cutCp932(bytes, kPatternReadBytes);
+    return std::string(cutCp932(cp932FromWide(typed), kPatternReadBytes));
+}
+
+// The line under a pattern says what OK will make of it.
+void showPatternCheck(HWND dialog, int editId) {
+    for (const PatternField& field : kPatternFields) {
+        if (field.editId != editId) continue;
+        const std::string line = patternCheckLine(patternText(dialog, field), kMessageCodeLimit);
+        SetDlgItemTextW(dialog, field.checkId, wideFromUtf8(line).c_str());
+    }
+}
+
+// Compiles one pattern edit into its code field. The bytes after the new
+// code's end byte keep what they held. False after telling the user why.
+bool storePattern(HWND dialog, const PatternField& field, MessageFormat& draft) {
+    HWND edit = GetDlgItem(dialog, field.editId);
+    const std::string kept = patternText(dialog, field);
     char text[kRenderAreaSize] = {};
     std::memcpy(text, kept.data(), kept.size());
 
@@ -138,7 +154,7 @@ void onOk(HWND dialog) {
     EndDialog(dialog, IDOK);
 }
 
-BOOL onCommand(HWND dialog, int id) {
+BOOL onCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDOK:
         onOk(dialog);
@@ -158,6 +174,12 @@ BOOL onCommand(HWND dialog, int id) {
     case IDC_MF_CHECK_DATE:
         updateDateEdit(dialog);
         return TRUE;
+    case IDC_MF_NUMBER:
+    case IDC_MF_DATE:
+    case IDC_MF_COMMENT:
+        if (code != EN_CHANGE) return FALSE;
+        showPatternCheck(dialog, id);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -168,7 +190,7 @@ INT_PTR CALLBACK messageFormatDialogProc(HWND dialog, UINT message, WPARAM wPara
     case WM_INITDIALOG:
         return onInitDialog(dialog, reinterpret_cast<MessageFormat*>(lParam));
     case WM_COMMAND:
-        return onCommand(dialog, LOWORD(wParam));
+        return onCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     default:
         return FALSE;
     }

@@ -7,6 +7,7 @@
 #include "document/error_message.h"
 #include "pattern/derived_fields.h"
 #include "pattern/pattern_code.h"
+#include "properties/logic/pattern_check.h"
 #include "properties/logic/pattern_field.h"
 #include "properties/message_format_dialog.h"
 #include "properties/pattern_help.h"
@@ -37,7 +38,7 @@ constexpr wchar_t kTitleErrorShown[] = L"変換エラー";
 constexpr wchar_t kApplyQuestionTail[] = L" の内容が書き換えられています。適用しますか？";
 
 constexpr int kMovedButtons[] = {IDC_PATTERN_HELP, IDC_EXIT_PATTERN_HELP, IDC_TITLE_HELP};
-constexpr int kWidenedEdits[] = {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE};
+constexpr int kWidenedEdits[] = {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE, IDC_TITLE_CHECK};
 constexpr int kEditableOnly[] = {IDC_NAME,         IDC_PATTERN,      IDC_PATTERN_HELP,      IDC_TITLE,
                                  IDC_TITLE_HELP,   IDC_COLOUR_LINES, IDC_COLOUR_LINES_SPIN, IDC_MESSAGE_SYNTAX};
 
@@ -253,6 +254,12 @@ void onPatternChanged(HWND pane) {
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
+// The line under the title says what Apply will make of it.
+void showTitleCheck(HWND pane) {
+    const std::string line = patternCheckLine(readField(pane, IDC_TITLE, kRenderAreaSize - 1), kTitleCodeLimit);
+    SetDlgItemTextW(pane, IDC_TITLE_CHECK, wideFromUtf8(line).c_str());
+}
+
 void onCommand(App& app, HWND pane, int id, int code) {
     switch (id) {
     case IDOK:
@@ -270,6 +277,9 @@ void onCommand(App& app, HWND pane, int id, int code) {
         return;
     case IDC_PATTERN:
         if (code == EN_CHANGE) onPatternChanged(pane);
+        return;
+    case IDC_TITLE:
+        if (code == EN_CHANGE) showTitleCheck(pane);
         return;
     case IDC_INTERRUPTING:
         if (checked(pane, IDC_INTERRUPTING)) check(pane, IDC_JUMP_TO_CHILD, false);

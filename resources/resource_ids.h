@@ -85,6 +85,7 @@
 #define IDC_JUMP_TO_CHILD 1015
 #define IDC_MESSAGE_SYNTAX 1016
 #define IDC_MESSAGE_FORMAT 1017
+#define IDC_TITLE_CHECK 1018   // the title's compile check line
 #define IDC_PROPERTIES_HELP 3   // not IDHELP (9): the pane's buttons are 1, 2, 3
 
 // Index list (dialog 108)
@@ -106,6 +107,9 @@
 #define IDC_MF_DATE 1036
 #define IDC_MF_COMMENT 1037
 #define IDC_MF_HELP 3
+#define IDC_MF_NUMBER_CHECK 1038  // compile check lines under the three patterns
+#define IDC_MF_DATE_CHECK 1039
+#define IDC_MF_COMMENT_CHECK 1040
 
 // Private window messages (WM_USER based)
 #define WMU_ACTIVATE_PANE (0x0400)          // to the main window

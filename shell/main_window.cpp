@@ -16,6 +16,7 @@
 #include "shell/context_menu.h"
 #include "shell/find_bar.h"
 #include "shell/logic/command_line.h"
+#include "shell/tree_drag.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "views/tree_mirror.h"
@@ -63,6 +64,9 @@ LRESULT CALLBACK treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPAR
     case WM_SYSKEYUP:
     case WM_SYSCHAR:
         return DefWindowProcW(tree, message, wParam, lParam);
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && cancelTreeDrag(app())) return 0;
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(tree, treeSystemKeysProc, 1);
         break;
@@ -181,6 +185,13 @@ LRESULT onNotify(App& app, NMHDR* header) {
         info->hinst = nullptr;
         return 0;
     }
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINDRAGA: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        const auto* info = reinterpret_cast<NMTREEVIEWW*>(header);
+        beginTreeDrag(app, info->itemNew.hItem, info->ptDrag);
+        return 0;
+    }
     case NM_RCLICK: {
         if (header->hwndFrom != app.windows.tree) return 0;
         // Handled here: the tree then sends no WM_CONTEXTMENU of its own.
@@ -269,6 +280,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP: onInitMenuPopup(a); return 0;
     case WM_DRAWCLIPBOARD: onDrawClipboard(a, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: onChangeClipboardChain(a, wParam, lParam); return 0;
+    case WM_MOUSEMOVE: moveTreeDrag(a, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam & MK_SHIFT); return 0;
+    case WM_LBUTTONUP: dropTreeDrag(a, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam & MK_SHIFT); return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && cancelTreeDrag(a)) return 0;
+        break;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window) cancelTreeDrag(a);
+        return 0;
+    case WM_CANCELMODE: cancelTreeDrag(a); break;
     case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
     }

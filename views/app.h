@@ -91,6 +91,14 @@ struct EditHistory {
     bool memoEdited = false;
 };
 
+// A syntax being dragged in the tree, from TVN_BEGINDRAG to the drop.
+struct TreeDragState {
+    bool active = false;
+    int dragged = -1;               // the dragged record's position
+    HIMAGELIST image = nullptr;     // the item's drag image
+    HTREEITEM hover = nullptr;      // the item shown as drop target
+};
+
 struct App;
 
 // What the last search looked for, for F3 with the find bar closed, and the
@@ -120,6 +128,7 @@ struct App {
     PatternHelpState patternHelp;
     FindState find;
     EditHistory history;
+    TreeDragState treeDrag;
 };
 
 App& app();

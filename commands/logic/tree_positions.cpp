@@ -1,5 +1,7 @@
 #include "commands/logic/tree_positions.h"
 
+#include <algorithm>
+
 namespace lumaset {
 
 int subtreeEnd(const Document& doc, int position) {
@@ -59,6 +61,66 @@ std::vector<int> blockParents(const std::vector<int>& depths) {
         open.push_back(int(i));
     }
     return parents;
+}
+
+namespace {
+
+// A block's deepest record, as levels below its top.
+int blockHeight(const Document& doc, int position, int end) {
+    int height = 0;
+    for (int k = position; k < end; ++k) height = std::max(height, depthAt(doc, k) - depthAt(doc, position));
+    return height;
+}
+
+// A position in the table once the block [from, from + length) is out.
+int withoutBlock(int position, int from, int length) { return position >= from + length ? position - length : position; }
+
+}  // namespace
+
+DropPlan planDrop(const Document& doc, int dragged, int target, bool asSibling) {
+    DropPlan plan;
+    const int count = doc.syntaxCount();
+    if (dragged < kFirstUserRecord || dragged >= count || target < kRootRecord || target >= count) return plan;
+    const int end = subtreeEnd(doc, dragged);
+    if (target == dragged) {
+        plan.outcome = DropOutcome::OntoItself;
+        return plan;
+    }
+    if (target > dragged && target < end) {
+        plan.outcome = DropOutcome::IntoSubtree;
+        return plan;
+    }
+    const SyntaxRecord& onto = *doc.syntaxAt(target);
+    if (asSibling && target == kRootRecord) {
+        plan.outcome = DropOutcome::NoSibling;
+        return plan;
+    }
+    // Like a new child: the checks on the parent, in the same order.
+    if (!asSibling && onto.interrupting) {
+        plan.outcome = DropOutcome::Interrupting;
+        return plan;
+    }
+    if (!asSibling && onto.exitPattern[0] != '\0') {
+        plan.outcome = DropOutcome::ExitPattern;
+        return plan;
+    }
+    plan.depth = onto.depth + (asSibling ? 0 : 1);
+    if (plan.depth + blockHeight(doc, dragged, end) > kMaxDepth) {
+        plan.outcome = DropOutcome::TooDeep;
+        return plan;
+    }
+    const int length = end - dragged;
+    // Both ways the block follows the target's subtree.
+    plan.position = withoutBlock(subtreeEnd(doc, target), dragged, length);
+    if (plan.position == dragged && plan.depth == depthAt(doc, dragged)) {
+        plan.outcome = DropOutcome::Unchanged;
+        return plan;
+    }
+    const int parent = asSibling ? parentPosition(doc, target) : target;
+    plan.parent = plan.depth == 0 ? -1 : withoutBlock(parent, dragged, length);
+    plan.after = asSibling ? withoutBlock(target, dragged, length) : -1;
+    plan.outcome = DropOutcome::Move;
+    return plan;
 }
 
 }  // namespace lumaset

@@ -41,4 +41,33 @@ int blockPredecessorBefore(const Document& doc, int sibling, int depth);
 // A depth that jumps by more than one goes under the record just before it.
 std::vector<int> blockParents(const std::vector<int>& depths);
 
+// A syntax dragged onto another in the tree.
+enum class DropOutcome {
+    Move,          // the plan below holds
+    Unchanged,     // the block would land where it stands
+    NotMovable,    // the root or record 2 dragged, the root item as target, or no such record
+    OntoItself,    // dropped on itself: nothing to do
+    IntoSubtree,   // dropped into its own subtree
+    Interrupting,  // the new parent is an interrupting syntax
+    ExitPattern,   // the new parent has an exit pattern
+    TooDeep,       // a record of the block would go past kMaxDepth
+    NoSibling,     // record 2 takes no siblings
+};
+
+// Where a dragged block goes. Positions count in the table as it is once
+// the block is taken out: the block's first record goes to `position`,
+// its item hangs under the item of `parent` (-1: the tree's root) after the
+// item of `after` (-1: as the last child).
+struct DropPlan {
+    DropOutcome outcome = DropOutcome::NotMovable;
+    int depth = 0;  // the top record's new depth
+    int position = 0;
+    int parent = -1;
+    int after = -1;
+};
+
+// `dragged` dropped on `target`: as its last child, or with asSibling as
+// its next sibling after its subtree.
+DropPlan planDrop(const Document& doc, int dragged, int target, bool asSibling);
+
 }  // namespace lumaset

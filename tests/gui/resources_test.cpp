@@ -266,6 +266,8 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         {1009, Button, L">>", 257, 148, 12, 12, 0},
         {1016, Check, L"発言の構文(&S)", 8, 170, 61, 10, 0},
         {1017, Button, L"発言形式の指定(&B)...", 73, 167, 74, 14, 0},
+        // The title's compile check, one line beside the button.
+        {1018, Label, L"", 152, 170, 117, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
         {1, Button, L"適用(&O)", 8, 189, 50, 15, BS_DEFPUSHBUTTON},
         {2, Button, L"ｷｬﾝｾﾙ", 62, 189, 50, 15, 0},
         {3, Button, L"ヘルプ(&H)", 117, 189, 50, 15, 0},
@@ -310,7 +312,7 @@ TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
     DialogTemplate t = loadDialog(IDD_MESSAGE_FORMAT);
     EXPECT_EQ(t.caption, L"発言形式の指定");
     EXPECT_EQ(t.cx, 202);
-    EXPECT_EQ(t.cy, 171);
+    EXPECT_EQ(t.cy, 195);
     EXPECT_EQ(t.face, L"ＭＳ Ｐゴシック");
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     EXPECT_EQ(t.style & frame, frame);
@@ -325,16 +327,19 @@ TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
         {1034, L"発言番号をチェックする", 6, 7, 89, 10, BS_AUTOCHECKBOX},
         {-1, L"発言番号の構文(&N):", 17, 25, 65, 8, other},
         {1035, L"", 93, 22, 100, 14, other},
-        {1025, L"発言の日付をチェックする(&T)", 6, 44, 106, 10, BS_AUTOCHECKBOX},
-        {-1, L"日付部分の構文(&D):", 17, 64, 63, 8, other},
-        {1036, L"", 93, 60, 100, 14, other},
-        {1021, L"コメント発言も可能(&C)", 6, 86, 86, 10, BS_AUTOCHECKBOX},
-        {-1, L"コメント番号の構文(&C):", 17, 106, 74, 8, other},
-        {1037, L"", 93, 102, 100, 14, other},
-        {1031, L"「↑」を直前の発言のコメント発言という意味とする(&U)", 21, 124, 171, 10, BS_AUTOCHECKBOX},
-        {1, L"OK", 22, 146, 50, 15, BS_DEFPUSHBUTTON},
-        {2, L"ｷｬﾝｾﾙ", 78, 146, 50, 15, BS_PUSHBUTTON},
-        {3, L"ヘルプ(&H)", 135, 146, 50, 15, BS_PUSHBUTTON},
+        {1038, L"", 93, 38, 103, 8, other},  // each pattern's compile check under it
+        {1025, L"発言の日付をチェックする(&T)", 6, 52, 106, 10, BS_AUTOCHECKBOX},
+        {-1, L"日付部分の構文(&D):", 17, 72, 63, 8, other},
+        {1036, L"", 93, 68, 100, 14, other},
+        {1039, L"", 93, 84, 103, 8, other},
+        {1021, L"コメント発言も可能(&C)", 6, 98, 86, 10, BS_AUTOCHECKBOX},
+        {-1, L"コメント番号の構文(&C):", 17, 118, 74, 8, other},
+        {1037, L"", 93, 114, 100, 14, other},
+        {1040, L"", 93, 130, 103, 8, other},
+        {1031, L"「↑」を直前の発言のコメント発言という意味とする(&U)", 21, 146, 171, 10, BS_AUTOCHECKBOX},
+        {1, L"OK", 22, 170, 50, 15, BS_DEFPUSHBUTTON},
+        {2, L"ｷｬﾝｾﾙ", 78, 170, 50, 15, BS_PUSHBUTTON},
+        {3, L"ヘルプ(&H)", 135, 170, 50, 15, BS_PUSHBUTTON},
     };
     ASSERT_EQ(t.items.size(), std::size(rows));
     for (size_t i = 0; i < t.items.size(); ++i) {
