@@ -5,6 +5,7 @@
 #include "commands/logic/tree_positions.h"
 #include "commands/structure_edits.h"
 #include "views/command_states.h"
+#include "views/document_history.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
@@ -173,7 +174,10 @@ int dropTreeDrag(App& app, POINT mainPoint, bool shift) {
     const int dragged = app.treeDrag.dragged;
     endDrag(app);
     if (!item) return 0;  // outside the tree's items: nothing happens
+    // One undo step, with the pane's edits it may apply on the way.
+    beginStep(app);
     const int result = dropSyntax(app, dragged, recordForItem(app, item), shift);
+    endStep(app);
     refreshCommandStates(app);
     return result;
 }

@@ -86,6 +86,12 @@ TEST_F(DragDropTest, ADropMovesTheSubtreeUnderTheItemOrWithShiftAfterIt) {
     EXPECT_EQ(treeMismatch(a()), "");
     EXPECT_TRUE(ui().messageBoxes.empty());
     EXPECT_EQ(beeps, 0);
+
+    // Each drop is one step: undo puts the last one back, index and all.
+    EXPECT_EQ(run(IDM_EDIT_UNDO), 1);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s4:1", "s5:2", "s1:1", "s2:2", "s3:2"}));
+    EXPECT_EQ(members(0), (std::vector<int>{4}));
+    EXPECT_EQ(treeMismatch(a()), "");
 }
 
 TEST_F(DragDropTest, RefusedDropsSayWhyAndChangeNothing) {
