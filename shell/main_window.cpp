@@ -199,6 +199,14 @@ LRESULT onNotify(App& app, NMHDR* header) {
         showTreeContextMenuAt(app.windows.tree, {GET_X_LPARAM(at), GET_Y_LPARAM(at)});
         return 1;
     }
+    case TVN_ITEMEXPANDEDW:
+    case TVN_ITEMEXPANDEDA: {
+        if (header->hwndFrom != app.windows.tree) return 0;
+        // Both forms keep the item and its state at the same place.
+        const TVITEMW& item = reinterpret_cast<NMTREEVIEWW*>(header)->itemNew;
+        noteItemExpanded(app, item.hItem, (item.state & TVIS_EXPANDED) != 0);
+        return 0;
+    }
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
         if (header->hwndFrom != app.windows.tree) return 0;

@@ -68,6 +68,9 @@ struct LayoutState {
 struct TreeMirrorState {
     HTREEITEM rootItem = nullptr;
     std::vector<HTREEITEM> handles;
+    // Per slot: the item is open. Kept here because asking the tree for
+    // every item's state is slow under Wine.
+    std::vector<std::uint8_t> expanded;
 };
 
 // The recent-file list, oldest first.

@@ -9,18 +9,13 @@ namespace lumaset {
 
 namespace {
 
-bool itemExpanded(HWND tree, HTREEITEM item) {
-    return item && (SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
-                    TVIS_EXPANDED) != 0;
-}
-
 // The tables with what the tree shows of them now.
 TableState captureView(App& app) {
     TableState state = captureTables(app.document, &app.history.log.current());
     const int count = app.document.syntaxCount();
     state.expanded.assign(std::size_t(count), 0);
     for (int position = kRootRecord; position < count; ++position)
-        state.expanded[std::size_t(position)] = itemExpanded(app.windows.tree, itemForRecord(app, position)) ? 1 : 0;
+        if (app.document.hasChildren(position)) state.expanded[std::size_t(position)] = recordExpanded(app, position);
     state.selection = app.selection.selectionIndex;
     return state;
 }
@@ -45,7 +40,7 @@ void showState(App& app, const TableState& state) {
         for (int position = kRootRecord; position < app.document.syntaxCount(); ++position) {
             const std::size_t p = std::size_t(position);
             if (p < state.expanded.size() && !state.expanded[p] && app.document.hasChildren(position))
-                SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(itemForRecord(app, position)));
+                setRecordExpanded(app, position, false);
         }
     } else {
         buildTree(app);

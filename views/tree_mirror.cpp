@@ -27,6 +27,12 @@ HTREEITEM handleInSlot(const App& app, std::uint32_t slot) {
     return app.tree.handles[slot - 1];
 }
 
+void setSlotExpanded(App& app, std::uint32_t slot, bool expanded) {
+    if (slot == 0 || slot > app.tree.handles.size()) return;
+    app.tree.expanded.resize(app.tree.handles.size());
+    app.tree.expanded[slot - 1] = expanded ? 1 : 0;
+}
+
 }  // namespace
 
 void buildTree(App& app) {
@@ -34,6 +40,7 @@ void buildTree(App& app) {
     Document& doc = app.document;
     // Nothing may map to the old items while they go.
     app.tree.handles.clear();
+    app.tree.expanded.clear();
     app.tree.rootItem = nullptr;
     SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     // Record 1 has no item either, but keeps its stored bytes as loaded.
@@ -46,6 +53,8 @@ void buildTree(App& app) {
     // user syntaxes stay between 1 and 7, so a file with broken depths
     // still shows every record in table order under the nearest parent.
     std::array<HTREEITEM, kMaxDepth + 2> parents{};
+    std::array<int, kMaxDepth + 2> parentPositions{};
+    std::vector<std::uint8_t> hasItemChildren(std::size_t(doc.syntaxCount()), 0);
     parents[0] = TVI_ROOT;
     int previousDepth = -1;
     for (int position = kRootRecord; position < doc.syntaxCount(); ++position) {
@@ -54,18 +63,55 @@ void buildTree(App& app) {
         if (position > kRootRecord) {
             depth = std::clamp(int(record.depth), 1, kMaxDepth);
             depth = std::min(depth, previousDepth + 1);
+            hasItemChildren[std::size_t(parentPositions[depth])] = 1;
         }
         HTREEITEM item = insertItem(tree, parents[depth], TVI_LAST, labelOf(record));
         app.tree.handles.push_back(item);
         setTreeItemSlot(record, std::uint32_t(app.tree.handles.size()));
         parents[depth + 1] = item;
+        parentPositions[depth + 1] = position;
         previousDepth = depth;
     }
-    if (HTREEITEM top = itemForRecord(app, kRootRecord)) expandSubtree(app, top);
+    // Fully expanded, deepest first; the items as built, not as the stored
+    // depths would have them.
+    for (int position = doc.syntaxCount() - 1; position >= kRootRecord; --position)
+        if (hasItemChildren[std::size_t(position)]) setRecordExpanded(app, position, true);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(app.tree.rootItem));
 }
 
-void expandSubtree(App& app, HTREEITEM item) { expandSubtree(app.windows.tree, item); }
+// The table gives the subtree, so the tree is not asked item by item.
+void expandSubtree(App& app, HTREEITEM item) {
+    const int top = recordForItem(app, item);
+    if (top < kRootRecord) {
+        expandSubtree(app.windows.tree, item);
+        return;
+    }
+    const Document& doc = app.document;
+    int end = top + 1;
+    while (end < doc.syntaxCount() && doc.syntaxAt(end)->depth > doc.syntaxAt(top)->depth) ++end;
+    for (int position = end - 1; position >= top; --position)
+        if (position == top || doc.hasChildren(position)) setRecordExpanded(app, position, true);
+}
+
+void setRecordExpanded(App& app, int position, bool expanded) {
+    HTREEITEM item = itemForRecord(app, position);
+    if (!item) return;
+    SendMessageW(app.windows.tree, TVM_EXPAND, expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+    setSlotExpanded(app, treeItemSlot(*app.document.syntaxAt(position)), expanded);
+}
+
+bool recordExpanded(const App& app, int position) {
+    if (position < kRootRecord || position >= app.document.syntaxCount()) return false;
+    const std::uint32_t slot = treeItemSlot(*app.document.syntaxAt(position));
+    return slot != 0 && slot <= app.tree.expanded.size() && app.tree.expanded[slot - 1] != 0;
+}
+
+void noteItemExpanded(App& app, HTREEITEM item, bool expanded) {
+    if (!item) return;
+    const auto found = std::find(app.tree.handles.begin(), app.tree.handles.end(), item);
+    if (found != app.tree.handles.end())
+        setSlotExpanded(app, std::uint32_t(found - app.tree.handles.begin()) + 1, expanded);
+}
 
 void expandSubtree(HWND tree, HTREEITEM item) {
     auto child = reinterpret_cast<HTREEITEM>(
@@ -107,7 +153,9 @@ void setRecordItem(App& app, int position, HTREEITEM item) {
         found = app.tree.handles.end() - 1;
     }
     *found = item;
-    setTreeItemSlot(record, std::uint32_t(found - app.tree.handles.begin()) + 1);
+    const auto slot = std::uint32_t(found - app.tree.handles.begin()) + 1;
+    setTreeItemSlot(record, slot);
+    setSlotExpanded(app, slot, false);  // a new item starts closed
 }
 
 HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter) {

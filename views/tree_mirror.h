@@ -17,6 +17,12 @@ inline constexpr wchar_t kRootItemLabel[] = L"Copyright";
 void buildTree(App& app);
 // Expands the item and every descendant that has children, deepest first.
 void expandSubtree(App& app, HTREEITEM item);
+// Opens or closes a record's item.
+void setRecordExpanded(App& app, int position, bool expanded);
+// Whether the record's item is open, as the tree last told or was told.
+bool recordExpanded(const App& app, int position);
+// The tree reports that the user opened or closed an item.
+void noteItemExpanded(App& app, HTREEITEM item, bool expanded);
 // The same in any tree view (the index editor has one of its own).
 void expandSubtree(HWND tree, HTREEITEM item);
 // -1 nothing (null or unknown item), 0 the "Copyright" item, >= 2 a record.
