@@ -38,6 +38,8 @@ void focusPaneName(App& app) {
     if (!pane) return;
     HWND name = GetDlgItem(pane, IDC_NAME);
     SetFocus(name && IsWindowEnabled(name) ? name : pane);
+    // Typing replaces "(新規)", as a tab into the field would have it.
+    if (name) SendMessageW(name, EM_SETSEL, 0, -1);
 }
 
 bool takesNoChildren(const SyntaxRecord& record, const char** why) {

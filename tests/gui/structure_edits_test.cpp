@@ -44,6 +44,13 @@ TEST_F(StructureEditsTest, NewSyntaxGoesAfterTheSubtreeAndNewChildFirst) {
 
     select(4);  // s1, with two levels below it
     EXPECT_EQ(run(IDM_EDIT_NEW_SYNTAX), 1);
+    // The name field has the keys, its text selected for typing over.
+    HWND nameField = GetDlgItem(a().windows.propertyPane, IDC_NAME);
+    EXPECT_EQ(GetFocus(), nameField);
+    DWORD from = 1, to = 0;
+    SendMessageW(nameField, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, DWORD(GetWindowTextLengthW(nameField)));
     EXPECT_EQ(shape(), (std::vector<std::string>{"(新規):1", "s1:1", "s2:2", "s3:3", "(新規):1", "s4:1"}));
     EXPECT_EQ(a().selection.selectionIndex, 7);
     EXPECT_EQ(treeMismatch(a()), "");
