@@ -13,11 +13,14 @@ std::wstring labelOf(const SyntaxRecord& record) {
     return wideFromCp932(fieldText(record.name, kNameSize));
 }
 
-HTREEITEM insertItem(HWND tree, HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& text) {
+HTREEITEM insertItem(HWND tree, HTREEITEM parent, HTREEITEM insertAfter, const std::wstring& text,
+                     bool expanded = false) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = insertAfter;
-    insert.item.mask = TVIF_TEXT;
+    insert.item.mask = TVIF_TEXT | TVIF_STATE;
+    insert.item.state = expanded ? TVIS_EXPANDED : 0;
+    insert.item.stateMask = TVIS_EXPANDED;
     insert.item.pszText = const_cast<wchar_t*>(text.c_str());
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
@@ -42,6 +45,8 @@ void buildTree(App& app) {
     app.tree.handles.clear();
     app.tree.expanded.clear();
     app.tree.rootItem = nullptr;
+    // One repaint at the end: item by item it costs seconds under Wine.
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
     SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     // Record 1 has no item either, but keeps its stored bytes as loaded.
     if (doc.syntaxCount() > 0) setTreeItemSlot(*doc.syntaxAt(0), 0);
@@ -52,30 +57,28 @@ void buildTree(App& app) {
     // A record never goes deeper than one below the record before it, and
     // user syntaxes stay between 1 and 7, so a file with broken depths
     // still shows every record in table order under the nearest parent.
+    const int count = doc.syntaxCount();
+    std::vector<int> shownDepth(std::size_t(std::max(count, 0)), 0);
+    for (int position = kRootRecord + 1, previous = 0; position < count; ++position) {
+        const int depth = std::min(std::clamp(int(doc.syntaxAt(position)->depth), 1, kMaxDepth), previous + 1);
+        shownDepth[std::size_t(position)] = previous = depth;
+    }
+    // Every item with children goes in open: the tree is shown fully
+    // expanded, and opening items one by one afterwards is slow under Wine.
     std::array<HTREEITEM, kMaxDepth + 2> parents{};
-    std::array<int, kMaxDepth + 2> parentPositions{};
-    std::vector<std::uint8_t> hasItemChildren(std::size_t(doc.syntaxCount()), 0);
     parents[0] = TVI_ROOT;
-    int previousDepth = -1;
-    for (int position = kRootRecord; position < doc.syntaxCount(); ++position) {
+    for (int position = kRootRecord; position < count; ++position) {
         SyntaxRecord& record = *doc.syntaxAt(position);
-        int depth = 0;
-        if (position > kRootRecord) {
-            depth = std::clamp(int(record.depth), 1, kMaxDepth);
-            depth = std::min(depth, previousDepth + 1);
-            hasItemChildren[std::size_t(parentPositions[depth])] = 1;
-        }
-        HTREEITEM item = insertItem(tree, parents[depth], TVI_LAST, labelOf(record));
+        const int depth = shownDepth[std::size_t(position)];
+        const bool open = position + 1 < count && shownDepth[std::size_t(position) + 1] > depth;
+        HTREEITEM item = insertItem(tree, parents[depth], TVI_LAST, labelOf(record), open);
         app.tree.handles.push_back(item);
+        app.tree.expanded.push_back(open ? 1 : 0);
         setTreeItemSlot(record, std::uint32_t(app.tree.handles.size()));
         parents[depth + 1] = item;
-        parentPositions[depth + 1] = position;
-        previousDepth = depth;
     }
-    // Fully expanded, deepest first; the items as built, not as the stored
-    // depths would have them.
-    for (int position = doc.syntaxCount() - 1; position >= kRootRecord; --position)
-        if (hasItemChildren[std::size_t(position)]) setRecordExpanded(app, position, true);
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tree, nullptr, TRUE);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(app.tree.rootItem));
 }
 
