@@ -90,6 +90,18 @@ HTREEITEM putBlock(App& app, const std::vector<SyntaxRecord>& block, int positio
 // The tree repaints once for a whole move, not once per item.
 void holdTreePainting(App& app) { SendMessageW(app.windows.tree, WM_SETREDRAW, FALSE, 0); }
 
+// Takes a syntax with its subtree out of the tree and the table; the tree
+// stops painting until the move is finished.
+std::vector<SyntaxRecord> liftSubtree(App& app, int top) {
+    HTREEITEM item = itemForRecord(app, top);
+    holdTreePainting(app);
+    clearTreeSelection(app);
+    deleteItem(app, item);
+    const int count = subtreeLength(app.document, top);
+    forgetRecordItems(app, top, count);
+    return takeBlock(app, top, count);
+}
+
 // Table, items and selection after a move.
 int finishMove(App& app, HTREEITEM top) {
     expandSubtree(app, top);
@@ -191,13 +203,7 @@ int moveSyntaxUp(App& app) {
     const int predecessor = blockPredecessorBefore(doc, sibling, depth);
     HTREEITEM after = predecessor < 0 ? TVI_FIRST : itemForRecord(app, predecessor);
 
-    HTREEITEM item = itemForRecord(app, selected);
-    holdTreePainting(app);
-    clearTreeSelection(app);
-    deleteItem(app, item);
-    const int count = subtreeLength(doc, selected);
-    forgetRecordItems(app, selected, count);
-    const std::vector<SyntaxRecord> block = takeBlock(app, selected, count);
+    const std::vector<SyntaxRecord> block = liftSubtree(app, selected);
     return finishMove(app, putBlock(app, block, sibling, parent, after));
 }
 
@@ -214,13 +220,7 @@ int moveSyntaxDown(App& app) {
         return 0;
     }
     app.selection.selectionIndex = -1;
-    HTREEITEM item = itemForRecord(app, selected);
-    holdTreePainting(app);
-    clearTreeSelection(app);
-    deleteItem(app, item);
-    const int count = subtreeLength(doc, selected);
-    forgetRecordItems(app, selected, count);
-    const std::vector<SyntaxRecord> block = takeBlock(app, selected, count);
+    const std::vector<SyntaxRecord> block = liftSubtree(app, selected);
 
     // The next sibling now stands at `selected`; the block follows its subtree.
     HTREEITEM parent = parentItemFor(app, depth, blockParentBefore(doc, selected, depth));
@@ -251,13 +251,7 @@ int dropSyntax(App& app, int dragged, int target, bool asSibling) {
     }
 
     app.selection.selectionIndex = -1;
-    HTREEITEM item = itemForRecord(app, dragged);
-    holdTreePainting(app);
-    clearTreeSelection(app);
-    deleteItem(app, item);
-    const int count = subtreeLength(doc, dragged);
-    forgetRecordItems(app, dragged, count);
-    std::vector<SyntaxRecord> block = takeBlock(app, dragged, count);
+    std::vector<SyntaxRecord> block = liftSubtree(app, dragged);
     const int shift = plan.depth - block.front().depth;
     for (SyntaxRecord& record : block) record.depth = std::uint8_t(record.depth + shift);
 
