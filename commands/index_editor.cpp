@@ -43,13 +43,6 @@ HINSTANCE programInstance() {
     return app().windows.instance ? app().windows.instance : GetModuleHandleW(nullptr);
 }
 
-std::wstring controlText(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    text.resize(std::size_t(std::max(0, GetWindowTextW(control, text.data(), length + 1))));
-    return text;
-}
-
 std::wstring nameOf(const IndexEntry& entry) { return wideFromCp932(fieldText(entry.name, kIndexNameSize)); }
 
 // An entry's members as the marks show them. A damaged entry (a count past
@@ -190,7 +183,7 @@ BOOL onIndexInit(HWND dialog, IndexDialogState* state) {
 // boundary. A name the user left alone keeps its stored bytes, even ones
 // that no conversion would give back.
 void storeName(HWND dialog, const IndexDialogState& state, IndexEntry& entry) {
-    const std::wstring typed = controlText(GetDlgItem(dialog, IDC_INDEX_NAME));
+    const std::wstring typed = windowText(GetDlgItem(dialog, IDC_INDEX_NAME));
     std::string bytes = typed == state.shownName ? std::string(fieldText(entry.name, kIndexNameSize))
                                                  : cp932FromWide(typed);
     bytes = std::string(cutCp932(bytes, kIndexNameBytes));

@@ -96,10 +96,7 @@ BOOL onInitDialog(HWND dialog, MessageFormat* draft) {
 // The edit's text as OK compiles it: cp932, cut to the compile's input.
 std::string patternText(HWND dialog, const PatternField& field) {
     HWND edit = GetDlgItem(dialog, field.editId);
-    const int length = GetWindowTextLengthW(edit);
-    std::wstring typed(std::size_t(length) + 1, L'\0');
-    typed.resize(std::size_t(GetWindowTextW(edit, typed.data(), length + 1)));
-    return std::string(cutCp932(cp932FromWide(typed), kPatternReadBytes));
+    return std::string(cutCp932(cp932FromWide(windowText(edit)), kPatternReadBytes));
 }
 
 // The line under a pattern says what OK will make of it.

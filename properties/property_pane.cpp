@@ -61,14 +61,7 @@ bool checked(HWND pane, int id) { return IsDlgButtonChecked(pane, id) == BST_CHE
 
 void check(HWND pane, int id, bool on) { CheckDlgButton(pane, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
-std::wstring controlText(HWND pane, int id) {
-    HWND edit = control(pane, id);
-    const int length = GetWindowTextLengthW(edit);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    const int got = GetWindowTextW(edit, text.data(), length + 1);
-    text.resize(std::size_t(got > 0 ? got : 0));
-    return text;
-}
+std::wstring controlText(HWND pane, int id) { return windowText(control(pane, id)); }
 
 void setControlText(HWND pane, int id, std::string_view cp932) {
     const std::wstring text = wideFromCp932(cp932);

@@ -127,10 +127,8 @@ void takeBarState(App& app) {
     HWND bar = app.windows.findBar;
     if (!bar || !IsWindowVisible(bar)) return;
     HWND edit = GetDlgItem(bar, kFindTextId);
-    std::wstring text(std::size_t(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
     FindState& find = app.find;
-    find.text = text;
+    find.text = windowText(edit);
     find.name = isChecked(bar, kFindNameId);
     find.pattern = isChecked(bar, kFindPatternId);
     find.exitPattern = isChecked(bar, kFindExitPatternId);

@@ -14,14 +14,6 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 0x4C53;  // one rule per edit
 
-std::wstring editText(HWND edit) {
-    const int length = GetWindowTextLengthW(edit);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    const int got = GetWindowTextW(edit, text.data(), length + 1);
-    text.resize(std::size_t(got > 0 ? got : 0));
-    return text;
-}
-
 std::size_t storedLength(std::wstring_view text, const Cp932InputRule& rule) {
     std::size_t bytes = cp932Length(text);
     if (rule.lineBreaksFree) {
@@ -33,7 +25,7 @@ std::size_t storedLength(std::wstring_view text, const Cp932InputRule& rule) {
 
 // Stored bytes left for new input once the selection is replaced.
 std::size_t roomForInput(HWND edit, const Cp932InputRule& rule) {
-    const std::wstring text = editText(edit);
+    const std::wstring text = windowText(edit);
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     start = std::min<DWORD>(start, DWORD(text.size()));

@@ -51,6 +51,14 @@ std::string_view cutCp932(std::string_view bytes, std::size_t maxBytes) {
     return bytes.substr(0, i);
 }
 
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(std::size_t(length > 0 ? length : 0) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), int(text.size()));
+    text.resize(std::size_t(got > 0 ? got : 0));
+    return text;
+}
+
 std::wstring_view cutWideToCp932Bytes(std::wstring_view text, std::size_t maxBytes) {
     if (cp932Length(text) <= maxBytes) return text;
     // Walk by code point: a surrogate pair stays whole.

@@ -3,6 +3,8 @@
 // UTF-16; the program's own texts are UTF-8.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -23,5 +25,8 @@ std::size_t cp932Length(std::wstring_view text);
 std::string_view cutCp932(std::string_view bytes, std::size_t maxBytes);
 // The longest head of text whose cp932 form fits in maxBytes.
 std::wstring_view cutWideToCp932Bytes(std::wstring_view text, std::size_t maxBytes);
+
+// A window's or control's whole text.
+std::wstring windowText(HWND window);
 
 }  // namespace lumaset

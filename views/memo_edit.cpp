@@ -9,14 +9,6 @@ namespace lumaset {
 
 namespace {
 
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    const int got = GetWindowTextW(window, text.data(), length + 1);
-    text.resize(std::size_t(got > 0 ? got : 0));
-    return text;
-}
-
 // The edit wants CR LF; a memo written elsewhere may hold bare LFs.
 std::wstring withCrLf(const std::wstring& text) {
     std::wstring out;

@@ -98,13 +98,6 @@ std::wstring treeItemText(HWND tree, HTREEITEM item) {
     return buffer;
 }
 
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
 bool isShown(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 void appendSyntax(Document& document, const char* cp932Name, int depth) {

@@ -15,6 +15,7 @@
 
 #include "document/error_message.h"
 #include "views/app.h"
+#include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 
 namespace lumaset::testing {
@@ -57,7 +58,7 @@ ScriptedUi& scriptedUi();
 // Handles every pending message the way the message loop would; a quit
 // message is dropped.
 void pumpMessages();
-std::wstring windowText(HWND window);
+using lumaset::windowText;
 // Tree view queries: the item related by TVGN_*, and an item's text.
 HTREEITEM treeItem(HWND tree, HTREEITEM item, UINT relation);
 std::wstring treeItemText(HWND tree, HTREEITEM item);
