@@ -117,6 +117,7 @@ struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
     void (*fill)(App& app) = nullptr;
     void (*show)(App& app) = nullptr;  // fill and the commands' availability
+    bool (*hasDraft)(const App& app) = nullptr;
 };
 
 struct App {

@@ -11,6 +11,13 @@ namespace lumaset {
 // confirm is set; false when the user cancelled or the title was refused.
 // True when no pane is registered.
 bool applyPaneEdits(App& app, bool confirm);
+// The pane holds edits the user made through it and has not applied.
+bool paneHasDraft(const App& app);
+// The apply decision of one user command, made once at its entry point before
+// anything changes. Without a draft: true. Yes applies (false when the apply
+// is refused); No drops the draft and refills the pane from the record; both
+// then let the command go on. Cancel: false, and nothing has changed.
+bool settlePaneDraft(App& app);
 // Reloads the pane from the selected record.
 void refillPane(App& app);
 // Shows the selected record in the pane as a selection change would: the

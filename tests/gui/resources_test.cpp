@@ -52,8 +52,8 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
     };
     const std::vector<Popup> expected = {
         {L"ﾌｧｲﾙ(&F)",
-         {{40001, L"新規作成(&N)"}, {40002, L"開く(&O)..."}, {40038, L"閉じる(&C)"}, {0, L""},
-          {40003, L"上書き保存(&S)"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
+         {{40001, L"新規作成(&N)"}, {40002, L"開く(&O)...\tCtrl+O"}, {40038, L"閉じる(&C)"}, {0, L""},
+          {40003, L"上書き保存(&S)\tCtrl+S"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
           {40005, L"カラー構文エディタの終了(&X)"}}},
         {L"編集(&E)",
          {{40041, L"元に戻す(&U)\tCtrl+Z"}, {40042, L"やり直し(&R)\tCtrl+Y"}, {0, L""},
@@ -95,6 +95,7 @@ TEST(Resources, AcceleratorsAreCtrlLettersAPlainDeleteAndF3) {
         WORD command;
     };
     const Key expected[] = {
+        {FVIRTKEY | FCONTROL, 'O', 40002}, {FVIRTKEY | FCONTROL, 'S', 40003},
         {FVIRTKEY | FCONTROL, 'X', 40007}, {FVIRTKEY | FCONTROL, 'C', 40011},
         {FVIRTKEY | FCONTROL, 'Q', 40008}, {FVIRTKEY | FCONTROL, 'V', 40009},
         {FVIRTKEY | FCONTROL, 'R', 40012}, {FVIRTKEY, VK_DELETE, 40010},
