@@ -132,4 +132,24 @@ void Document::setMemoText(std::optional<std::string> memo) {
     memo_ = std::move(memo);
 }
 
+int repairDepths(std::vector<int>& depths, int previous) {
+    int changed = 0;
+    for (int& depth : depths) {
+        const int repaired = std::min(std::clamp(depth, 1, kMaxDepth), previous + 1);
+        if (repaired != depth) ++changed;
+        depth = previous = repaired;
+    }
+    return changed;
+}
+
+int repairSyntaxDepths(Document& doc) {
+    std::vector<int> depths;
+    for (int position = kRootRecord + 1; position < doc.syntaxCount(); ++position)
+        depths.push_back(doc.syntaxAt(position)->depth);
+    const int changed = repairDepths(depths, 0);
+    for (std::size_t k = 0; k < depths.size(); ++k)
+        doc.syntaxAt(kRootRecord + 1 + int(k))->depth = std::uint8_t(depths[k]);
+    return changed;
+}
+
 }  // namespace lumaset

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/records.h"
 
@@ -98,6 +99,13 @@ private:
     std::optional<std::string> memo_;
     SyntaxRecord empty_{};  // what syntaxAt hands out while the table is empty
 };
+
+// Brings stored depths into the tree's shape: user syntaxes between 1 and
+// kMaxDepth, none more than one deeper than the record before it (`previous`
+// for the first). Returns how many depths changed.
+int repairDepths(std::vector<int>& depths, int previous);
+// The same over the user syntaxes of a document (records after the root).
+int repairSyntaxDepths(Document& doc);
 
 // Test hook: when failAt is n > 0, the n-th block allocation of any
 // RecordArray from now on fails (calls counts them). Zero turns it off.
