@@ -122,6 +122,62 @@ $b:19:10: no syntax is named \"nosuch\"
 $b:21:10: this member is listed twice
 $b:22:1: the memo is 65535 bytes; it must stay below 65535" "$(cat "$work/err")"
 
+# --- hand-written text: each gives these bytes or exactly this error ---------------------
+hand="$work/hand.txt"
+# built WHAT OFFSET HEX TEXT: the file built from TEXT (printf %b) holds HEX at OFFSET.
+built() {
+  printf '%b' "$4" >"$hand"
+  rm -f "$work/hand.tag"
+  if ! "$tagtool" build "$hand" "$work/hand.tag" 2>"$work/hand.err"; then
+    fail "$1: refused: $(cat "$work/hand.err")"; return
+  fi
+  expect_equal "$1" "$3" "$(bytes_at "$work/hand.tag" "$2" "$(wc -w <<<"$3")")"
+}
+# refused WHAT LINE:COL:MESSAGE TEXT: that one error, status 1, no file.
+refused() {
+  printf '%b' "$3" >"$hand"
+  rm -f "$work/hand.tag"
+  "$tagtool" build "$hand" "$work/hand.tag" 2>"$work/hand.err"; local status=$?
+  expect_equal "$1: status" 1 "$status"
+  [ -e "$work/hand.tag" ] && fail "$1: a file was written"
+  expect_equal "$1" "$hand:$2" "$(cat "$work/hand.err")"
+}
+index_at() { echo $((68 + 684 * $1 + 61 * $2 + $3)); }  # RECORDS ENTRY FIELD
+chain='syntax 1 a\nsyntax 2 b\nsyntax 3 c\nsyntax 4 d\nsyntax 5 e\nsyntax 6 f\nsyntax 7 g\n'
+title59="$(long 59 1 | sed 's/1/\\\\1/g')"
+
+# A text saved by a Windows editor: byte-order mark and CR LF.
+built 'byte-order mark and CR LF' "$(rec 3 0)" '96 BC 91 4F 00' '\xEF\xBB\xBFsyntax 1 名前\r\n  pattern ^x\r\n'
+built 'byte-order mark: the pattern' "$(rec 3 51)" '5E 78 00' '\xEF\xBB\xBFsyntax 1 名前\r\n  pattern ^x\r\n'
+built 'byte-order mark alone' 60 '03 00' '\xEF\xBB\xBF'
+refused 'byte-order mark: columns count after it' '1:8: depth must be 1 to 7' '\xEF\xBB\xBFsyntax 8 a\n'
+built 'members stored in table order' "$(index_at 6 0 40)" '03 03 04 05 00' \
+  'syntax 1 a\nsyntax 1 b\nsyntax 1 c\nindex i\n  member c\n  member a\n  member b\n'
+# Flags hold any byte; alone they mean 1.
+built 'a flag alone' "$(rec 3 251)" '01' 'syntax 1 a\n  interrupting\n'
+built 'a flag of 2' "$(rec 3 251)" '02' 'syntax 1 a\n  interrupting 2\n'
+built 'a flag of 255' "$(rec 3 356)" 'FF' 'syntax 1 a\n  jump-to-child 255\n'
+built 'a flag of 0' "$(rec 3 251)" '00' 'syntax 1 a\n  interrupting 0\n'
+refused 'a flag of 256' '2:16: interrupting takes a number from 0 to 255' 'syntax 1 a\n  interrupting 256\n'
+built 'lines 255' "$(rec 3 351)" 'FF' 'syntax 1 a\n  lines 255\n'
+refused 'lines 256' '2:9: lines takes a number from 0 to 255' 'syntax 1 a\n  lines 256\n'
+# Depths 1 to 7; the name's 49 bytes, a two-byte character last; the index name's 38.
+built 'depth 7' "$(rec 9 50)" '07' "$chain"
+refused 'depth 8' '8:8: depth must be 1 to 7' "${chain}syntax 8 h\n"
+refused 'depth 0' '1:8: depth must be 1 to 7' 'syntax 0 a\n'
+built 'a name of 49 bytes' "$(rec 3 46)" '78 82 A0 00' "syntax 1 $(long 47 x)あ\n"
+refused 'a name of 50 bytes' '1:58: the name is longer than 49 bytes' "syntax 1 $(long 48 x)あ\n"
+built 'an index name of 38 bytes' "$(index_at 3 0 37)" '69 00' "index $(long 38 i)\n"
+refused 'an index name of 39 bytes' '1:45: the index name is longer than 38 bytes' "index $(long 39 i)\n"
+# Escapes in either case of hex; anything else after a backslash is refused.
+built 'escaped bytes' "$(rec 3 0)" '7E FF FE 00' 'syntax 1 "\\x7e\\xff\\xFE"\n'
+refused 'an unknown escape' '1:12: unknown escape (write \\, \" or \xNN)' 'syntax 1 "a\\q"\n'
+# The title's code: 119 bytes with its end fit, 120 do not.
+built 'a title of 119 bytes' "$(rec 3 480)" '03 31 00 00' "syntax 1 a\n  title ${title59}\n"
+refused 'a title of 120 bytes' '2:9: the title pattern compiles to 120 bytes, more than 119' \
+  "syntax 1 a\n  title a${title59:3}\n"
+built 'memo lines joined with CR LF' "$(rec 3 0)" '83 81 83 82 0D 0A 62 00' 'memo\nメモ\nb\n'
+
 # More records than a file can number, more members than an index holds.
 { for i in $(seq 252); do echo "syntax 1 s$i"; done; } >"$work/many.txt"
 "$tagtool" build "$work/many.txt" "$work/many.tag" 2>"$work/err" || fail '255 records: refused'

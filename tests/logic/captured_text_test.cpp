@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "commands/logic/syntax_block.h"
 #include "properties/logic/captured_text.h"
+#include "properties/logic/pattern_check.h"
+#include "properties/logic/pattern_field.h"
+#include "views/logic/syntax_search.h"
 
 namespace lumaset {
 namespace {
@@ -44,8 +50,42 @@ TEST(PositionElementText, PacksUpToThreeNumbers) {
     EXPECT_EQ(positionElementText(3 | 10 << 8), "\\(3,10)");
     EXPECT_EQ(positionElementText(0), "");
     EXPECT_EQ(positionElementText(0xFFFFFFFFu), "\\(255,255,255)");
+    EXPECT_EQ(positionElementText(1 | 1 << 8 | 1 << 16), "\\(1,1,1)");
+    EXPECT_EQ(positionElementText(1 << 8), "\\(0,1)");
     // Only the first number given: the second is typed as 0.
     EXPECT_EQ(positionElementText(7), "\\(7,0)");
+}
+
+// Every walk over cp932 text takes a lead byte (0x81-0x9F, 0xE0-0xFF) with
+// the byte after it, and any other byte alone: both ends of both ranges and
+// the bytes just outside them.
+TEST(Cp932Walks, LeadBytesAtBothEndsOfBothRanges) {
+    const struct {
+        unsigned char byte;
+        bool lead;
+    } edges[] = {{0x80, false}, {0x81, true},  {0x9F, true},  {0xA0, false},
+                 {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFF, true}};
+    for (const auto& edge : edges) {
+        const std::string b(1, char(edge.byte));
+        SCOPED_TRACE(int(edge.byte));
+        EXPECT_EQ(escapeCapturedText(b + "."), edge.lead ? b + "." : b + "\\.");
+        EXPECT_EQ(containsCp932(b + "a", "A"), !edge.lead);
+        EXPECT_EQ(showPatternField("\\" + b + "\\nx"), edge.lead ? "\\" + b + "\\nx" : "\\" + b + "\\n\r\nx");
+        EXPECT_EQ(readPatternField(b + "x", 2), edge.lead ? "" : b);
+        EXPECT_EQ(patternCheckLine(b + "x\\p", kTitleCodeLimit),
+                  edge.lead ? "4 文字目で変換できません" : "5 文字目で変換できません");
+
+        // A pasted name without its NUL is cut before a character that would
+        // straddle the field's last byte.
+        std::vector<std::uint8_t> block(syntaxBlockSize(1), 'a');
+        block[0] = 1;
+        block[1] = block[2] = block[3] = 0;
+        block[4 + kNameSize - 2] = edge.byte;
+        const auto records = parseSyntaxBlock(block.data(), block.size());
+        ASSERT_TRUE(records);
+        EXPECT_EQ(fieldText(records->front().name, kNameSize),
+                  std::string(kNameSize - 2, 'a') + (edge.lead ? "" : b));
+    }
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(SyntaxBlock, CarriesWholeRecordsFromThePosition) {
     doc.insertSyntax(3, named("top", 1));
     doc.insertSyntax(4, named("child", 2));
     SyntaxRecord* child = doc.syntaxAt(4);
-    child->interrupting = 1;
+    child->interrupting = 2;  // flags come as they stand, not as 0 or 1
     child->titleCode[0] = 0x42;
     child->messageFormat.reservedWord[1] = 0x77;
     setTreeItemSlot(*child, 9);
@@ -43,7 +43,7 @@ TEST(SyntaxBlock, CarriesWholeRecordsFromThePosition) {
     const SyntaxRecord& back = (*records)[1];
     EXPECT_STREQ(back.name, "child");
     EXPECT_EQ(back.depth, 2);
-    EXPECT_EQ(back.interrupting, 1);
+    EXPECT_EQ(back.interrupting, 2);
     EXPECT_EQ(back.titleCode[0], 0x42);
     EXPECT_EQ(back.messageFormat.reservedWord[1], 0x77);
     EXPECT_EQ(treeItemSlot(back), 0u);  // the source's item means nothing here
@@ -67,25 +67,28 @@ TEST(SyntaxBlock, RefusesCountsAndSizesNoEditorWrites) {
 }
 
 TEST(SyntaxBlock, TextFieldsEndInsideTheirWidths) {
-    std::vector<std::uint8_t> block = blockOfCount(1, 1);
+    std::vector<std::uint8_t> block = blockOfCount(2, 2);
     SyntaxRecord raw;
     std::memset(&raw, 'a', sizeof raw);
     // The name ends in a two-byte character that the cut would split.
     raw.name[kNameSize - 2] = char(0x82);
     raw.name[kNameSize - 1] = char(0xA0);
-    raw.exitPattern[10] = '\0';  // a field with its NUL keeps its bytes after it
     std::memcpy(block.data() + 4, &raw, sizeof raw);
+    raw.exitPattern[10] = '\0';  // a field with its NUL keeps its bytes after it
+    std::memcpy(block.data() + 4 + sizeof raw, &raw, sizeof raw);
 
     const auto records = parseSyntaxBlock(block.data(), block.size());
     ASSERT_TRUE(records);
     const SyntaxRecord& r = records->front();
     EXPECT_EQ(fieldText(r.name, kNameSize), std::string(kNameSize - 2, 'a'));
     EXPECT_EQ(r.name[kNameSize - 1], '\0');
-    EXPECT_EQ(fieldText(r.pattern, kPatternSize).size(), std::size_t(kPatternSize - 1));
-    EXPECT_EQ(fieldText(r.patternNoSep, kPatternNoSepSize).size(), std::size_t(kPatternNoSepSize - 1));
-    EXPECT_EQ(fieldText(r.exitPattern, kExitPatternSize).size(), 10u);
-    EXPECT_EQ(r.exitPattern[11], 'a');
+    EXPECT_EQ(fieldText(r.pattern, kPatternSize), std::string(kPatternSize - 1, 'a'));
+    EXPECT_EQ(fieldText(r.exitPattern, kExitPatternSize), std::string(kExitPatternSize - 1, 'a'));
+    EXPECT_EQ(fieldText(r.patternNoSep, kPatternNoSepSize), std::string(kPatternNoSepSize - 1, 'a'));
     EXPECT_EQ(r.titleCode[kTitleCodeSize - 1], 'a');  // codes come as they stand
+    const SyntaxRecord& withNul = (*records)[1];
+    EXPECT_EQ(fieldText(withNul.exitPattern, kExitPatternSize).size(), 10u);
+    EXPECT_EQ(withNul.exitPattern[kExitPatternSize - 1], 'a');
 }
 
 }  // namespace

@@ -19,7 +19,11 @@ TEST(ContainsCp932, AsciiLettersIgnoreCaseAndNothingElseIsFolded) {
     EXPECT_TRUE(containsCp932("Message Header", "message"));
     EXPECT_TRUE(containsCp932("message header", "HEADER"));
     EXPECT_TRUE(containsCp932("abc[x]", "[X]"));
+    // Both ends of the letters fold; the characters beside them do not.
+    EXPECT_TRUE(containsCp932("AZ", "az"));
+    EXPECT_TRUE(containsCp932("az", "AZ"));
     EXPECT_FALSE(containsCp932("a@b", "a`b"));  // '@' and '`' are not a case pair
+    EXPECT_FALSE(containsCp932("[", "{"));
     EXPECT_FALSE(containsCp932(kFullA, "\x82\x81"));  // Ａ and ａ stay apart
     EXPECT_TRUE(containsCp932("x" + kHalfA + "y", kHalfA));
     EXPECT_FALSE(containsCp932("abc", "abcd"));

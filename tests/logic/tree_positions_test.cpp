@@ -161,9 +161,12 @@ TEST(TreePositions, DropsFollowTheNewChildRestrictions) {
     EXPECT_EQ(planDrop(doc, 10, 8, true).outcome, DropOutcome::Move);
     EXPECT_EQ(planDrop(doc, 11, 9, false).outcome, DropOutcome::TooDeep);
 
-    doc.syntaxAt(4)->interrupting = 1;
-    EXPECT_EQ(planDrop(doc, 11, 4, false).outcome, DropOutcome::Interrupting);
-    EXPECT_EQ(planDrop(doc, 11, 4, true).outcome, DropOutcome::Move);
+    // A flag is set by any value but 0, as a file may hold it.
+    for (int flag : {1, 2, 255}) {
+        doc.syntaxAt(4)->interrupting = std::uint8_t(flag);
+        EXPECT_EQ(planDrop(doc, 11, 4, false).outcome, DropOutcome::Interrupting) << flag;
+        EXPECT_EQ(planDrop(doc, 11, 4, true).outcome, DropOutcome::Move) << flag;
+    }
     doc.syntaxAt(4)->interrupting = 0;
     doc.syntaxAt(4)->exitPattern[0] = 'x';
     EXPECT_EQ(planDrop(doc, 11, 4, false).outcome, DropOutcome::ExitPattern);
