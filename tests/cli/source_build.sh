@@ -176,6 +176,19 @@ refused 'an unknown escape' '1:12: unknown escape (write \\, \" or \xNN)' 'synta
 built 'a title of 119 bytes' "$(rec 3 480)" '03 31 00 00' "syntax 1 a\n  title ${title59}\n"
 refused 'a title of 120 bytes' '2:9: the title pattern compiles to 120 bytes, more than 119' \
   "syntax 1 a\n  title a${title59:3}\n"
+# Two syntaxes of one name: a member names the N-th.
+twins='syntax 1 x\nsyntax 1 x\nindex i\n'
+built 'the second of two names' "$(index_at 5 0 40)" '01 04 00' "${twins}  member \"x\" #2\n"
+refused 'the third of two names' '4:10: there are only 2 syntaxes named "x"' "${twins}  member \"x\" #3\n"
+# Stored forms and keys: exact widths, hex bytes apart, each key once.
+refused 'a name (no NUL) short of its width' '1:16: the name (no NUL) must be exactly 50 bytes' \
+  'syntax 1 "abc" (no NUL)\n'
+built 'a code as hex bytes' "$(rec 3 364)" '03 31 00' 'syntax 1 a\n  title [03 31]\n'
+refused 'hex bytes run together' '2:10: expected hex bytes such as 0A 3F' 'syntax 1 a\n  title [0331]\n'
+refused 'a key given twice' '3:3: lines is given twice' 'syntax 1 a\n  lines 2\n  lines 3\n'
+# A tab after a key, or left at a line's end, reads as a blank.
+built 'a flag and a tab' "$(rec 3 251)" '01' 'syntax 1 a\n  interrupting\t\n'
+built 'a tab before a value' "$(rec 3 351)" '05' 'syntax 1 a\n  lines\t5\t\n'
 built 'memo lines joined with CR LF' "$(rec 3 0)" '83 81 83 82 0D 0A 62 00' 'memo\nメモ\nb\n'
 
 # More records than a file can number, more members than an index holds.

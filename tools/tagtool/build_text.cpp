@@ -108,10 +108,11 @@ private:
         const std::string_view line = lines_[std::size_t(n)];
         const std::size_t keyStart = line.find_first_not_of(" \t");
         if (keyStart == std::string_view::npos || line[0] == '#') return;
-        const std::size_t keyEnd = std::min(line.find(' ', keyStart), line.size());
+        // A tab after a key is a blank too: it looks like one in an editor.
+        const std::size_t keyEnd = std::min(line.find_first_of(" \t", keyStart), line.size());
         const std::string key(line.substr(keyStart, keyEnd - keyStart));
         std::size_t valueStart = keyEnd;
-        while (valueStart < line.size() && line[valueStart] == ' ') ++valueStart;
+        while (valueStart < line.size() && (line[valueStart] == ' ' || line[valueStart] == '\t')) ++valueStart;
         Field f{n, line, key, int(keyStart), int(valueStart), valueStart < line.size()};
         if (keyStart == 0) {
             topLevel(f);
