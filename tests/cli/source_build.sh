@@ -165,6 +165,8 @@ refused 'lines 256' '2:9: lines takes a number from 0 to 255' 'syntax 1 a\n  lin
 built 'depth 7' "$(rec 9 50)" '07' "$chain"
 refused 'depth 8' '8:8: depth must be 1 to 7' "${chain}syntax 8 h\n"
 refused 'depth 0' '1:8: depth must be 1 to 7' 'syntax 0 a\n'
+built 'a stored depth of 255' "$(rec 3 50)" 'FF' 'syntax 255! a\n'
+refused 'a stored depth of 256' '1:8: depth must be 1 to 7' 'syntax 256! a\n'
 built 'a name of 49 bytes' "$(rec 3 46)" '78 82 A0 00' "syntax 1 $(long 47 x)あ\n"
 refused 'a name of 50 bytes' '1:58: the name is longer than 49 bytes' "syntax 1 $(long 48 x)あ\n"
 built 'an index name of 38 bytes' "$(index_at 3 0 37)" '69 00' "index $(long 38 i)\n"
@@ -190,6 +192,7 @@ refused 'a key given twice' '3:3: lines is given twice' 'syntax 1 a\n  lines 2\n
 built 'a flag and a tab' "$(rec 3 251)" '01' 'syntax 1 a\n  interrupting\t\n'
 built 'a tab before a value' "$(rec 3 351)" '05' 'syntax 1 a\n  lines\t5\t\n'
 built 'memo lines joined with CR LF' "$(rec 3 0)" '83 81 83 82 0D 0A 62 00' 'memo\nメモ\nb\n'
+built 'the longest memo' 66 'FF FF' "memo\n$(long 65534 m)"
 
 # More records than a file can number, more members than an index holds.
 { for i in $(seq 252); do echo "syntax 1 s$i"; done; } >"$work/many.txt"

@@ -20,6 +20,7 @@ TEST(CommandLine, StopsAtAClosingQuoteOrAControlCharacter) {
     EXPECT_EQ(filePathFromCommandLine(L"\"C:\\a b.tag\" \"second.tag\""), L"C:\\a b.tag");
     EXPECT_EQ(filePathFromCommandLine(L"C:\\a.tag\tmore"), L"C:\\a.tag");
     EXPECT_EQ(filePathFromCommandLine(L"C:\\a.tag\r\n"), L"C:\\a.tag");
+    EXPECT_EQ(filePathFromCommandLine(L"C:\\a.tag\x1F"), L"C:\\a.tag");  // the last control character
     EXPECT_EQ(filePathFromCommandLine(L"\"\""), L"");
     // Only one opening quote is skipped.
     EXPECT_EQ(filePathFromCommandLine(L"\"\"x.tag"), L"");
