@@ -21,6 +21,7 @@ prefix="$work/prefix"
 caption="Tarvelonカラー構文エディタ"
 installed="$prefix/drive_c/Program Files/Lumaset"
 
+export WINEPREFIX="$prefix"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # Nothing of this prefix may outlive the test.
@@ -87,6 +88,11 @@ expect_line "uninstall entry" "\"DisplayVersion\"=\"$version\"" "$entry"
 expect_line "uninstall entry" '"Publisher"="Pemberlyx"' "$entry"
 expect_line "uninstall entry" '"InstallLocation"="C:\\Program Files\\Lumaset\\"' "$entry"
 
+echo "-- the Start menu shortcut"
+wine start /unix "$(find "$prefix/drive_c" -name "$caption.lnk" | head -n 1)"
+wait_window '^\(新規\) - '"$caption"'$' || fail "the Start menu shortcut showed no editor window"
+end_programs
+
 echo "-- open a .tag from the shell"
 doc="$work/docs/関連付け試験.tag"
 cp "$root/examples/bbs-session.tag" "$doc"
@@ -132,7 +138,9 @@ end_programs
 wait
 
 if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
+    echo "$failures check(s) failed; the prefix is kept in $work" >&2
     exit 1
 fi
+finish
+rm -rf "$work"   # the prefix alone is hundreds of megabytes
 echo "ok"
