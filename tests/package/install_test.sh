@@ -20,13 +20,15 @@ work="$root/build/package-test"
 prefix="$work/prefix"
 caption="Tarvelonカラー構文エディタ"
 installed="$prefix/drive_c/Program Files/Lumaset"
+uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 export WINEPREFIX="$prefix"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-# Nothing of this prefix may outlive the test.
-finish() { "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null; }
-trap finish EXIT
+# Ends every program of the prefix, as closing the editor would; nothing of
+# it may outlive the test.
+end_programs() { "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null; }
+trap end_programs EXIT
 
 wine() { timeout 120 "$WINE64" "$@"; }
 winpath() { local p="${1//\//\\}"; printf 'Z:%s' "$p"; }
@@ -40,10 +42,7 @@ expect_line() {  # expect_line WHAT LINE TEXT
     grep -Fqx -- "$2" <<<"$3" || fail "$1: no line $2"
 }
 shortcuts() { find "$prefix/drive_c" -name "$caption.lnk" | wc -l; }
-uninstall_entries() {
-    reg_export 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall' |
-        grep -c -Fx "\"DisplayName\"=\"$caption\""
-}
+uninstall_entries() { reg_export "$uninstall_key" | grep -c -Fx "\"DisplayName\"=\"$caption\""; }
 # Waits up to 60 s for a visible window whose title matches.
 wait_window() {
     local _
@@ -53,16 +52,16 @@ wait_window() {
     done
     return 1
 }
-# Ends every program of the prefix, as closing the editor would.
-end_programs() { "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null; }
-
-# The installed folder holds exactly the staged files, byte for byte.
+# same_files WHAT DIR: DIR holds every staged file, byte for byte.
+same_files() {
+    local f differ
+    differ="$( (cd "$stage" && find . -type f) | while read -r f; do
+        cmp -s "$stage/$f" "$2/$f" || printf '%s ' "$f"
+    done)"
+    [ -z "$differ" ] || fail "$1: these differ or are missing: $differ"
+}
 check_installed() {
-    local f
-    (cd "$stage" && find . -type f) | while read -r f; do
-        cmp -s "$stage/$f" "$installed/$f" || echo "$f"
-    done >"$work/differ"
-    [ -s "$work/differ" ] && fail "$1: installed files differ or are missing: $(tr '\n' ' ' <"$work/differ")"
+    same_files "$1" "$installed"
     [ "$(shortcuts)" -eq 1 ] || fail "$1: $(shortcuts) Start menu shortcuts, not 1"
 }
 
@@ -83,7 +82,7 @@ progid="$(reg_export 'HKEY_CLASSES_ROOT\Lumaset.TagFile')"
 expect_line "ProgID" '@="カラー構文定義ファイル"' "$progid"
 expect_line "ProgID" '@="\"C:\\Program Files\\Lumaset\\Lumaset.exe\",0"' "$progid"
 expect_line "ProgID" '@="\"C:\\Program Files\\Lumaset\\Lumaset.exe\" \"%1\""' "$progid"
-entry="$(reg_export 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
+entry="$(reg_export "$uninstall_key")"
 expect_line "uninstall entry" "\"DisplayVersion\"=\"$version\"" "$entry"
 expect_line "uninstall entry" '"Publisher"="Pemberlyx"' "$entry"
 expect_line "uninstall entry" '"InstallLocation"="C:\\Program Files\\Lumaset\\"' "$entry"
@@ -105,12 +104,10 @@ expect_line "recent files" "\"FileHist00\"=\"$(winpath "$doc" | sed 's/\\/\\\\/g
 echo "-- upgrade to $newer, then try $version again"
 wine msiexec /i "$(winpath "$work/Lumaset-$newer-x64.msi")" /qn || fail "upgrade: msiexec /i exited with $?"
 [ "$(uninstall_entries)" -eq 1 ] || fail "upgrade: $(uninstall_entries) entries in the installed-programs list"
-expect_line "upgrade" "\"DisplayVersion\"=\"$newer\"" \
-    "$(reg_export 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
+expect_line "upgrade" "\"DisplayVersion\"=\"$newer\"" "$(reg_export "$uninstall_key")"
 check_installed "upgrade"
 wine msiexec /i "$(winpath "$msi")" /qn && fail "the older package installed over the newer one"
-expect_line "downgrade refused" "\"DisplayVersion\"=\"$newer\"" \
-    "$(reg_export 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall')"
+expect_line "downgrade refused" "\"DisplayVersion\"=\"$newer\"" "$(reg_export "$uninstall_key")"
 
 echo "-- uninstall"
 wine msiexec /x "$(winpath "$work/Lumaset-$newer-x64.msi")" /qn || fail "msiexec /x exited with $?"
@@ -126,9 +123,7 @@ cmp -s "$root/examples/bbs-session.tag" "$doc" || fail "uninstall touched the us
 echo "-- the zip"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work/portable"
 portable="$work/portable/Lumaset-$version-x64"
-(cd "$stage" && find . -type f) | while read -r f; do
-    cmp -s "$stage/$f" "$portable/$f" || fail "zip: $f differs or is missing"
-done
+same_files "zip" "$portable"
 readme="$portable/はじめにお読みください.txt"
 [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "zip: the readme has no BOM"
 grep -q $'tagtool\\.exe dump.*\r$' "$readme" || fail "zip: the readme is not CRLF text with the textconv use"
@@ -141,6 +136,6 @@ if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed; the prefix is kept in $work" >&2
     exit 1
 fi
-finish
+end_programs
 rm -rf "$work"   # the prefix alone is hundreds of megabytes
 echo "ok"
