@@ -23,6 +23,9 @@ installed="$prefix/drive_c/Program Files/Lumaset"
 uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 export WINEPREFIX="$prefix"
+# Wine names Unix files in the locale's character set, and the shortcut and
+# the test document have Japanese names: a C locale would lose them.
+export LC_ALL=C.UTF-8
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # Ends every program of the prefix, as closing the editor would; nothing of
