@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <utility>
 #include <string>
 #include <vector>
 
+#include "lumaset_version.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -455,9 +459,28 @@ TEST(Resources, AboutBoxShowsTitleIconLinesAndOk) {
         if (sameClass(item.cls, L"Static") && (item.style & SS_TYPEMASK) == SS_ICON) icon = true;
         if (sameClass(item.cls, L"Button") && item.id == IDOK && item.text == L"OK") ok = true;
     }
-    EXPECT_EQ(centred, (std::vector<std::wstring>{L"Tarvelon Solvantra", L"カラー構文エディタ", L"Version 1.5"}));
+    EXPECT_EQ(centred, (std::vector<std::wstring>{L"Tarvelon Solvantra", L"カラー構文エディタ", L"" LUMASET_ABOUT_VERSION}));
     EXPECT_TRUE(icon);
     EXPECT_TRUE(ok);
+}
+
+// Explorer's properties and the installer read the numbers, not the text.
+TEST(Resources, VersionResourceCarriesTheBuildVersion) {
+    HRSRC res = FindResourceW(module(), MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
+    ASSERT_NE(res, nullptr);
+    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(module(), res)));
+    const std::vector<std::uint8_t> bytes(data, data + SizeofResource(module(), res));
+    const std::uint8_t signature[] = {0xBD, 0x04, 0xEF, 0xFE};
+    auto at = std::search(bytes.begin(), bytes.end(), std::begin(signature), std::end(signature));
+    ASSERT_LE(at + sizeof(VS_FIXEDFILEINFO), bytes.end());
+    VS_FIXEDFILEINFO info;
+    std::memcpy(&info, &*at, sizeof info);
+    const DWORD high = MAKELONG(LUMASET_VERSION_MINOR, LUMASET_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, LUMASET_VERSION_PATCH);
+    EXPECT_EQ(info.dwFileVersionMS, high);
+    EXPECT_EQ(info.dwFileVersionLS, low);
+    EXPECT_EQ(info.dwProductVersionMS, high);
+    EXPECT_EQ(info.dwProductVersionLS, low);
 }
 
 SIZE bitmapSize(int id) {
@@ -492,6 +515,7 @@ TEST(Resources, ManifestAsksForCommonControls6AndDpiAwareness) {
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Lumaset\" version=\"" LUMASET_VERSION ".0\""), std::string::npos);
 
     // And it takes effect: the process's activation context redirects
     // comctl32.dll to the version 6 assembly.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lumaset_version.h"
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "pattern/pattern_code.h"
@@ -32,7 +33,7 @@ constexpr int kMaxRenderField = 65536;
 
 constexpr char kUsage[] =
     "usage: tagtool compile --hex | render --hex [--field N] | upgrade IN OUT | dump FILE\n"
-    "               | source FILE.tag | build SOURCE.txt OUT.tag";
+    "               | source FILE.tag | build SOURCE.txt OUT.tag | --version";
 
 int usage() {
     std::cerr << kUsage << "\n";
@@ -138,6 +139,11 @@ bool parseFieldSize(const std::string& s, int& size) {
 int run(const std::vector<std::string>& args) {
     if (args.size() < 2) return usage();
     const std::string& command = args[1];
+    if (command == "--version") {
+        if (args.size() != 2) return usage();
+        std::cout << "tagtool " LUMASET_VERSION "\n";
+        return std::cout.flush() ? kExitOk : kExitFailed;
+    }
     if (command == "compile") {
         if (args.size() != 3 || args[2] != "--hex") return usage();
         return runCompile();
