@@ -75,6 +75,8 @@ int closeCommand() {
 
 int saveCommand() {
     App& state = app();
+    // Saving keeps what the pane shows.
+    if (!applyPaneBeforeSave(state)) return 0;
     state.document.setMemoText(memoTextFromEdit(state));
     if (state.file.path.empty()) return runCommand(IDM_FILE_SAVE_AS);
 
@@ -92,6 +94,7 @@ int saveCommand() {
 
 int saveAsCommand() {
     App& state = app();
+    if (!applyPaneBeforeSave(state)) return 0;
     FileDialogRequest request;
     request.owner = state.windows.main;
     request.save = true;
@@ -194,7 +197,11 @@ int runEdit(int commandId) {
 
 int runEditStep(int commandId) {
     App& state = app();
-    if (state.history.openSteps == 0 && runsApplyFirst(commandId) && !applyPaneEdits(state, true)) return 0;
+    // Asked once, before the step, so that an applied pane is a step of its
+    // own; a command that is refused anyway asks nothing.
+    if (state.history.openSteps == 0 && runsApplyFirst(commandId)) {
+        if (editRefused(state, commandId) || !settlePaneDraft(state)) return 0;
+    }
     beginStep(state);
     const int result = runEdit(commandId);
     endStep(state);
@@ -236,7 +243,7 @@ int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRe
     }
 
     // A named or changed document stays; the file goes to a new instance.
-    if (!state.file.path.empty() || state.file.modified) {
+    if (!state.file.path.empty() || documentHasChanges(state)) {
         const bool started = launchInstance(path);
         if (!directoryToRestore.empty()) SetCurrentDirectoryW(directoryToRestore.c_str());
         if (!started) {
@@ -256,6 +263,7 @@ int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRe
         return 0;
     }
     showDocument(state);
+    repairLoadedDepths(state);
     addRecentFile(state.file.path);
     buildRecentFileMenu(state.windows.mainMenu);
     return 1;
@@ -263,12 +271,12 @@ int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRe
 
 int confirmSaveChanges() {
     App& state = app();
-    if (!state.file.modified) return 1;
+    if (!documentHasChanges(state)) return 1;
     const int answer = showMessageBox(state.windows.main, saveChangesQuestion(state.file.path),
                                       kEditorCaption, MB_ICONQUESTION | MB_YESNOCANCEL);
     switch (answer) {
     case IDYES: return runCommand(IDM_FILE_SAVE) ? 1 : 0;
-    case IDNO: return 1;
+    case IDNO: dropPaneDraft(state); return 1;
     default: return 0;
     }
 }

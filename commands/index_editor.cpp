@@ -15,6 +15,7 @@
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 #include "views/app.h"
+#include "views/pane_steps.h"
 #include "views/document_history.h"
 #include "views/document_state.h"
 #include "views/tree_mirror.h"
@@ -380,6 +381,9 @@ INT_PTR CALLBACK indexListDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }  // namespace
 
 int editIndexes() {
+    // The dialog lists the syntaxes by name: a pending rename is settled
+    // first, once, so it shows what the user will keep.
+    if (!settlePaneDraft(app())) return 0;
     runModalDialog(programInstance(), IDD_INDEX_LIST, app().windows.main, indexListDialogProc, 0);
     return 1;
 }

@@ -55,12 +55,21 @@ HTREEITEM parentItemFor(const App& app, int depth, int parentPosition) {
     return depth == 0 ? TVI_ROOT : itemForRecord(app, parentPosition);
 }
 
-// Takes `count` records from `position` out of the table (and out of every
-// index) after their items have gone; returns their bytes.
-std::vector<SyntaxRecord> takeBlock(App& app, int position, int count) {
+// A syntax with its subtree while it moves: the records, and which of them
+// each index holds, so that they stay members at the new place.
+struct MovedBlock {
+    std::vector<SyntaxRecord> records;
+    std::vector<std::vector<int>> members;
+};
+
+// Takes `count` records from `position` out of the table after their items
+// have gone.
+MovedBlock takeBlock(App& app, int position, int count) {
     Document& doc = app.document;
-    std::vector<SyntaxRecord> block(static_cast<std::size_t>(count));
-    std::memcpy(block.data(), doc.syntaxAt(position), std::size_t(count) * kSyntaxRecordSize);
+    MovedBlock block;
+    block.records.resize(std::size_t(count));
+    std::memcpy(block.records.data(), doc.syntaxAt(position), std::size_t(count) * kSyntaxRecordSize);
+    block.members = doc.blockMembers(position, count);
     for (int k = 0; k < count; ++k) doc.removeSyntax(position);
     return block;
 }
@@ -68,15 +77,16 @@ std::vector<SyntaxRecord> takeBlock(App& app, int position, int count) {
 // Puts a taken block back at `position` and gives it fresh items: the top
 // under `parent` after `after`, each other record at the end of the item of
 // the block record one level above it. Returns the top record's item.
-HTREEITEM putBlock(App& app, const std::vector<SyntaxRecord>& block, int position, HTREEITEM parent,
-                   HTREEITEM after) {
+HTREEITEM putBlock(App& app, const MovedBlock& moved, int position, HTREEITEM parent, HTREEITEM after) {
     Document& doc = app.document;
+    const std::vector<SyntaxRecord>& block = moved.records;
     std::vector<int> depths;
     depths.reserve(block.size());
     for (std::size_t k = 0; k < block.size(); ++k) {
         doc.insertSyntax(position + int(k), block[k]);
         depths.push_back(block[k].depth);
     }
+    doc.addBlockMembers(position, moved.members);
     const std::vector<int> parents = blockParents(depths);
     std::vector<HTREEITEM> items(block.size());
     for (std::size_t k = 0; k < block.size(); ++k) {
@@ -92,7 +102,7 @@ void holdTreePainting(App& app) { SendMessageW(app.windows.tree, WM_SETREDRAW, F
 
 // Takes a syntax with its subtree out of the tree and the table; the tree
 // stops painting until the move is finished.
-std::vector<SyntaxRecord> liftSubtree(App& app, int top) {
+MovedBlock liftSubtree(App& app, int top) {
     HTREEITEM item = itemForRecord(app, top);
     holdTreePainting(app);
     clearTreeSelection(app);
@@ -113,17 +123,68 @@ int finishMove(App& app, HTREEITEM top) {
     return 1;
 }
 
+// A drop that cannot be done, said as the user is told it.
+bool dropRefused(DropOutcome outcome) {
+    switch (outcome) {
+    case DropOutcome::Move: return false;
+    case DropOutcome::IntoSubtree: showErrorMessage(kDropIntoSubtreeText); return true;
+    case DropOutcome::Interrupting: showErrorMessage(kInterruptingParentText); return true;
+    case DropOutcome::ExitPattern: showErrorMessage(kExitPatternParentText); return true;
+    case DropOutcome::TooDeep: showErrorMessage(kDepthLimitText); return true;
+    case DropOutcome::NoSibling: beep(); return true;
+    default: return true;
+    }
+}
+
+// The command runs after the apply step, which may itself change what the
+// check sees (a pending exit pattern refuses a new child): checked on both
+// sides of it, and the question comes only for a command that can run.
+bool refusedAroundApply(App& app, int commandId) {
+    return editRefused(app, commandId) || !applyPaneEdits(app, true) || editRefused(app, commandId);
+}
+
 }  // namespace
+
+bool editRefused(App& app, int commandId) {
+    const Document& doc = app.document;
+    const int selected = app.selection.selectionIndex;
+    const bool onRecord = selected >= kRootRecord && selected < doc.syntaxCount();
+    switch (commandId) {
+    case IDM_EDIT_NEW_SYNTAX:
+        if (doc.syntaxCount() >= kNewSyntaxRecordLimit) {
+            showErrorMessage(kNewSyntaxLimitText);
+            return true;
+        }
+        return !onRecord || selected == kRootRecord;
+    case IDM_EDIT_NEW_CHILD: {
+        if (doc.syntaxCount() >= kNewChildRecordLimit) {
+            showErrorMessage(kNewChildLimitText);
+            return true;
+        }
+        if (!onRecord) return true;
+        const char* refusal = nullptr;
+        if (!takesNoChildren(*doc.syntaxAt(selected), &refusal)) return false;
+        showErrorMessage(refusal);
+        return true;
+    }
+    case IDM_ORDER_UP:
+        if (selected > kFirstUserRecord && selected < doc.syntaxCount() && previousSibling(doc, selected) >= 0)
+            return false;
+        beep();
+        return true;
+    case IDM_ORDER_DOWN:
+        if (selected < kFirstUserRecord || selected >= doc.syntaxCount()) return true;
+        if (nextSibling(doc, selected) >= 0) return false;
+        beep();
+        return true;
+    default: return false;
+    }
+}
 
 int newSyntax(App& app) {
     Document& doc = app.document;
-    if (doc.syntaxCount() >= kNewSyntaxRecordLimit) {
-        showErrorMessage(kNewSyntaxLimitText);
-        return 0;
-    }
-    if (!applyPaneEdits(app, true)) return 0;
+    if (refusedAroundApply(app, IDM_EDIT_NEW_SYNTAX)) return 0;
     const int selected = app.selection.selectionIndex;
-    if (selected <= kRootRecord || selected >= doc.syntaxCount()) return 0;
 
     const int depth = depthAt(doc, selected);
     HTREEITEM parent = itemForRecord(app, parentPosition(doc, selected));
@@ -140,20 +201,8 @@ int newSyntax(App& app) {
 
 int newChildSyntax(App& app) {
     Document& doc = app.document;
-    if (doc.syntaxCount() >= kNewChildRecordLimit) {
-        showErrorMessage(kNewChildLimitText);
-        return 0;
-    }
-    if (app.selection.selectionIndex <= 1) return 0;
-    if (!applyPaneEdits(app, true)) return 0;
+    if (refusedAroundApply(app, IDM_EDIT_NEW_CHILD)) return 0;
     const int selected = app.selection.selectionIndex;
-    if (selected < kRootRecord || selected >= doc.syntaxCount()) return 0;
-
-    const char* refusal = nullptr;
-    if (takesNoChildren(*doc.syntaxAt(selected), &refusal)) {
-        showErrorMessage(refusal);
-        return 0;
-    }
     const int position = selected + 1;
     if (!doc.insertSyntax(position, newRecord(depthAt(doc, selected) + 1))) return 0;
     HTREEITEM item = insertRecordItem(app, position, itemForRecord(app, selected), TVI_FIRST);
@@ -175,8 +224,10 @@ int deleteSyntax(App& app) {
     for (int k = 0; k < count; ++k) doc.removeSyntax(selected);
 
     // The tree picks the next selection as the items go; with no record
-    // selected that writes the pane into nothing.
+    // selected that writes the pane into nothing. An edit of a deleted
+    // syntax goes with it.
     app.selection.selectionIndex = -1;
+    clearDraft(app);
     deleteItem(app, item);
     markModified();
     return 1;
@@ -184,43 +235,26 @@ int deleteSyntax(App& app) {
 
 int moveSyntaxUp(App& app) {
     Document& doc = app.document;
-    if (app.selection.selectionIndex <= kFirstUserRecord) {
-        beep();
-        return 0;
-    }
-    if (!applyPaneEdits(app, true)) return 0;
+    if (refusedAroundApply(app, IDM_ORDER_UP)) return 0;
     const int selected = app.selection.selectionIndex;
-    if (selected <= kFirstUserRecord || selected >= doc.syntaxCount()) return 0;
-
     const int depth = depthAt(doc, selected);
     const int sibling = previousSibling(doc, selected);
-    if (sibling < 0) {
-        beep();
-        return 0;
-    }
     app.selection.selectionIndex = -1;
     HTREEITEM parent = parentItemFor(app, depth, blockParentBefore(doc, sibling, depth));
     const int predecessor = blockPredecessorBefore(doc, sibling, depth);
     HTREEITEM after = predecessor < 0 ? TVI_FIRST : itemForRecord(app, predecessor);
 
-    const std::vector<SyntaxRecord> block = liftSubtree(app, selected);
+    const MovedBlock block = liftSubtree(app, selected);
     return finishMove(app, putBlock(app, block, sibling, parent, after));
 }
 
 int moveSyntaxDown(App& app) {
     Document& doc = app.document;
-    if (app.selection.selectionIndex < kFirstUserRecord) return 0;
-    if (!applyPaneEdits(app, true)) return 0;
+    if (refusedAroundApply(app, IDM_ORDER_DOWN)) return 0;
     const int selected = app.selection.selectionIndex;
-    if (selected < kFirstUserRecord || selected >= doc.syntaxCount()) return 0;
-
     const int depth = depthAt(doc, selected);
-    if (nextSibling(doc, selected) < 0) {
-        beep();
-        return 0;
-    }
     app.selection.selectionIndex = -1;
-    const std::vector<SyntaxRecord> block = liftSubtree(app, selected);
+    const MovedBlock block = liftSubtree(app, selected);
 
     // The next sibling now stands at `selected`; the block follows its subtree.
     HTREEITEM parent = parentItemFor(app, depth, blockParentBefore(doc, selected, depth));
@@ -237,23 +271,17 @@ int dropSyntax(App& app, int dragged, int target, bool asSibling) {
     case DropOutcome::Unchanged: return 0;
     default: break;
     }
-    // The target's own pending edits may be what decides the drop.
+    // Refused as the table stands: no question. The target's own pending
+    // edits may still decide it, so it is planned again after them.
+    if (dropRefused(planDrop(doc, dragged, target, asSibling).outcome)) return 0;
     if (!applyPaneEdits(app, true)) return 0;
     const DropPlan plan = planDrop(doc, dragged, target, asSibling);
-    switch (plan.outcome) {
-    case DropOutcome::Move: break;
-    case DropOutcome::IntoSubtree: showErrorMessage(kDropIntoSubtreeText); return 0;
-    case DropOutcome::Interrupting: showErrorMessage(kInterruptingParentText); return 0;
-    case DropOutcome::ExitPattern: showErrorMessage(kExitPatternParentText); return 0;
-    case DropOutcome::TooDeep: showErrorMessage(kDepthLimitText); return 0;
-    case DropOutcome::NoSibling: beep(); return 0;
-    default: return 0;
-    }
+    if (dropRefused(plan.outcome)) return 0;
 
     app.selection.selectionIndex = -1;
-    std::vector<SyntaxRecord> block = liftSubtree(app, dragged);
-    const int shift = plan.depth - block.front().depth;
-    for (SyntaxRecord& record : block) record.depth = std::uint8_t(record.depth + shift);
+    MovedBlock block = liftSubtree(app, dragged);
+    const int shift = plan.depth - block.records.front().depth;
+    for (SyntaxRecord& record : block.records) record.depth = std::uint8_t(record.depth + shift);
 
     HTREEITEM parent = plan.parent < 0 ? TVI_ROOT : itemForRecord(app, plan.parent);
     HTREEITEM after = plan.after < 0 ? TVI_LAST : itemForRecord(app, plan.after);

@@ -22,6 +22,11 @@ inline constexpr char kDropIntoSubtreeText[] = "カラー構文を自分の子�
 inline constexpr int kNewSyntaxRecordLimit = 255;
 inline constexpr int kNewChildRecordLimit = 254;
 
+// The command cannot run on the selection as the table stands: says why
+// (a message or a beep) and returns true. Checked before the pane's apply
+// question, so a refused command asks nothing.
+bool editRefused(App& app, int commandId);
+
 int newSyntax(App& app);
 int newChildSyntax(App& app);
 int deleteSyntax(App& app);

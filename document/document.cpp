@@ -87,6 +87,35 @@ void Document::removeSyntax(int position) {
     }
 }
 
+std::vector<std::vector<int>> Document::blockMembers(int position, int count) const {
+    std::vector<std::vector<int>> found(std::size_t(std::max(indexTable.count(), 0)));
+    for (int i = 0; i < indexTable.count(); ++i) {
+        const auto* entry = reinterpret_cast<const IndexEntry*>(indexTable.at(i));
+        for (int m = 0; m < memberSlots(*entry); ++m) {
+            const int member = entry->members[m];
+            if (member >= position && member < position + count) found[std::size_t(i)].push_back(member - position);
+        }
+    }
+    return found;
+}
+
+void Document::addBlockMembers(int position, const std::vector<std::vector<int>>& members) {
+    for (int i = 0; i < indexTable.count() && std::size_t(i) < members.size(); ++i) {
+        auto* entry = reinterpret_cast<IndexEntry*>(indexTable.at(i));
+        for (int offset : members[std::size_t(i)]) {
+            const int member = position + offset;
+            int n = memberSlots(*entry);
+            if (n >= kIndexMemberSlots || member < 0 || member > 254) continue;
+            int at = 0;
+            while (at < n && entry->members[at] < member) ++at;
+            if (at < n && entry->members[at] == member) continue;
+            std::memmove(entry->members + at + 1, entry->members + at, std::size_t(n - at));
+            entry->members[at] = std::uint8_t(member);
+            entry->memberCount = std::uint8_t(n + 1);
+        }
+    }
+}
+
 SyntaxRecord* Document::syntaxAt(int position) {
     if (std::uint8_t* p = syntaxTable.at(position)) return reinterpret_cast<SyntaxRecord*>(p);
     if (std::uint8_t* p = syntaxTable.at(0)) return reinterpret_cast<SyntaxRecord*>(p);

@@ -78,6 +78,12 @@ public:
     // above it move down by one.
     void removeSyntax(int position);
 
+    // The members of every index that lie in [position, position + count),
+    // as offsets from position, index by index; addBlockMembers puts them
+    // back for a block now at `position`. A move keeps its syntaxes' indexes.
+    std::vector<std::vector<int>> blockMembers(int position, int count) const;
+    void addBlockMembers(int position, const std::vector<std::vector<int>>& members);
+
     int syntaxCount() const { return syntaxTable.count(); }
     int indexCount() const { return indexTable.count(); }
     // The record at the position, or record 0 when the position is not below

@@ -69,20 +69,32 @@ void setControlText(HWND pane, int id, std::string_view cp932) {
     SendMessageW(control(pane, id), EM_SETMODIFY, FALSE, 0);
 }
 
+// The draft bit of each text field the user can change.
+std::uint8_t draftBitOf(int id) {
+    switch (id) {
+    case IDC_NAME: return kDraftName;
+    case IDC_PATTERN: return kDraftPattern;
+    case IDC_EXIT_PATTERN: return kDraftExitPattern;
+    case IDC_TITLE: return kDraftTitle;
+    default: return 0;
+    }
+}
+
 // The user changed the field since the pane was filled. An untouched field
 // keeps its stored bytes, even those no conversion gives back.
-bool edited(HWND pane, int id) { return SendMessageW(control(pane, id), EM_GETMODIFY, 0, 0) != 0; }
+bool edited(const App& app, int id) { return (app.selection.draftFields & draftBitOf(id)) != 0; }
 
 // The field's text as cp932, at most maxBytes, cut between characters.
 std::string readField(HWND pane, int id, std::size_t maxBytes) {
     return std::string(cutCp932(cp932FromWide(controlText(pane, id)), maxBytes));
 }
 
-// The text and its NUL; the bytes after it keep what they held.
+// The text and zeros after it: what the user typed leaves no tail of an
+// older, longer text behind its NUL.
 void storeText(char* field, std::size_t width, std::string_view text) {
     const std::size_t n = std::min(text.size(), width - 1);
     std::memcpy(field, text.data(), n);
-    field[n] = '\0';
+    std::memset(field + n, 0, width - n);
 }
 
 void putSelectionBack(App& app) {
@@ -92,6 +104,14 @@ void putSelectionBack(App& app) {
                  reinterpret_cast<LPARAM>(itemForRecord(app, selection.selectionIndex)));
     selection.reselectGuard = false;
     PostMessageW(app.windows.main, WMU_ACTIVATE_PANE, 0, 0);
+}
+
+// A refused title is where the user goes on: the pane's activation that
+// follows puts the caret there.
+void focusRefusedTitle(App& app) {
+    HWND title = control(app.windows.propertyPane, IDC_TITLE);
+    app.windows.paneLastFocus = title;
+    SetFocus(title);
 }
 
 // Compiles the title field into the record; false with the message shown
@@ -108,23 +128,26 @@ bool compileTitle(HWND pane, SyntaxRecord& record) {
         showErrorMessage(kTitleTooLongText);
         return false;
     }
-    // The rest of the field keeps its bytes.
+    // Typed anew, so nothing of the old code stays behind its end.
     std::memcpy(record.titleCode, code, std::size_t(length));
+    std::memset(record.titleCode + length, 0, kTitleCodeSize - std::size_t(length));
     return true;
 }
 
 // Everything but the title, from the controls into the record.
-void readEditableFields(App& app, SyntaxRecord& record) {
+void readEditableFields(App& app, SyntaxRecord& record, bool hasChildren) {
     HWND pane = app.windows.propertyPane;
     record.messageFormat = app.selection.draftMessageFormat;
-    if (edited(pane, IDC_NAME)) storeText(record.name, kNameSize, readField(pane, IDC_NAME, kNameLimit));
-    if (edited(pane, IDC_PATTERN)) {
+    if (edited(app, IDC_NAME)) storeText(record.name, kNameSize, readField(pane, IDC_NAME, kNameLimit));
+    if (edited(app, IDC_PATTERN)) {
         const std::string shown = cp932FromWide(controlText(pane, IDC_PATTERN));
         storeText(record.pattern, kPatternSize, readPatternField(shown, kPatternSize));
     }
-    if (edited(pane, IDC_EXIT_PATTERN))
+    if (edited(app, IDC_EXIT_PATTERN))
         storeText(record.exitPattern, kExitPatternSize, readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit));
-    record.interrupting = checked(pane, IDC_INTERRUPTING) ? 1 : 0;
+    // A syntax with children never becomes interrupting; one that already
+    // is (a damaged file) may only lose the flag.
+    record.interrupting = checked(pane, IDC_INTERRUPTING) && (record.interrupting || !hasChildren) ? 1 : 0;
     record.jumpToChild = checked(pane, IDC_JUMP_TO_CHILD) ? 1 : 0;
     if (!checked(pane, IDC_MESSAGE_SYNTAX))
         record.messageFormat.kind = kNotMessage;
@@ -142,20 +165,17 @@ std::uint8_t colourLinesFromField(HWND pane, const SyntaxRecord& record) {
     return std::uint8_t(lines);
 }
 
-// Whether the user changed anything in the pane since it was filled. What
-// the apply step alone changes (derived fields, lines to colour brought into
-// range in a syntax just created) is no edit of theirs to ask about.
-bool userEditedPane(const App& app, const SyntaxRecord& shown) {
-    HWND pane = app.windows.propertyPane;
-    for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE, IDC_COLOUR_LINES})
-        if (edited(pane, id)) return true;
-    BOOL isNumber = FALSE;
-    const UINT lines = GetDlgItemInt(pane, IDC_COLOUR_LINES, &isNumber, FALSE);
-    if (!isNumber || lines != shown.colourLines) return true;  // the up-down sets it without the mark
-    if (checked(pane, IDC_INTERRUPTING) != (shown.interrupting != 0)) return true;
-    if (checked(pane, IDC_JUMP_TO_CHILD) != (shown.jumpToChild != 0)) return true;
-    if (checked(pane, IDC_MESSAGE_SYNTAX) != (shown.messageFormat.kind != 0)) return true;
-    return std::memcmp(&app.selection.draftMessageFormat, &shown.messageFormat, sizeof shown.messageFormat) != 0;
+// A syntax with children, or one that jumps to a child, takes no exit
+// pattern and does not become interrupting; interrupting excludes jumping.
+// The controls follow the check boxes as they stand, at once.
+void enableFlagControls(App& app, HWND pane) {
+    const int s = app.selection.selectionIndex;
+    const bool editable = s >= kFirstUserRecord;
+    const bool interrupting = checked(pane, IDC_INTERRUPTING);
+    const bool jump = checked(pane, IDC_JUMP_TO_CHILD);
+    enable(pane, IDC_JUMP_TO_CHILD, editable && !interrupting);
+    const bool exitEditable = editable && (interrupting || (!app.document.hasChildren(s) && !jump));
+    for (int id : {IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_HELP, IDC_INTERRUPTING}) enable(pane, id, exitEditable);
 }
 
 // The command availability bits for the record just shown, in the order
@@ -253,6 +273,14 @@ void showTitleCheck(HWND pane) {
     SetDlgItemTextW(pane, IDC_TITLE_CHECK, wideFromUtf8(line).c_str());
 }
 
+// Typed, pasted, a token, a capture, 透明にする or the up-down: every change
+// of a field's text that is not the pane's own fill is the user's edit.
+void noteFieldChanged(App& app, HWND pane, int id) {
+    const PaneWindowState* state = paneState(pane);
+    if (!state || state->filling) return;
+    markDraftEdited(app, draftBitOf(id));
+}
+
 void onCommand(App& app, HWND pane, int id, int code) {
     switch (id) {
     case IDOK:
@@ -268,25 +296,39 @@ void onCommand(App& app, HWND pane, int id, int code) {
     case IDC_PROPERTIES_HELP:
         showHelp(app.windows.main, HELP_CONTEXT_PROPERTIES);
         return;
+    case IDC_NAME:
+    case IDC_EXIT_PATTERN:
+    case IDC_COLOUR_LINES:
+        if (code == EN_CHANGE) noteFieldChanged(app, pane, id);
+        return;
     case IDC_PATTERN:
-        if (code == EN_CHANGE) onPatternChanged(pane);
+        if (code == EN_CHANGE) {
+            noteFieldChanged(app, pane, id);
+            onPatternChanged(pane);
+        }
         return;
     case IDC_TITLE:
-        if (code == EN_CHANGE) showTitleCheck(pane);
+        if (code == EN_CHANGE) {
+            noteFieldChanged(app, pane, id);
+            showTitleCheck(pane);
+        }
         return;
     case IDC_INTERRUPTING:
         if (checked(pane, IDC_INTERRUPTING)) check(pane, IDC_JUMP_TO_CHILD, false);
-        enable(pane, IDC_JUMP_TO_CHILD, !checked(pane, IDC_INTERRUPTING));
+        enableFlagControls(app, pane);
+        markDraftEdited(app, 0);
         return;
     case IDC_JUMP_TO_CHILD:
         if (checked(pane, IDC_JUMP_TO_CHILD)) check(pane, IDC_INTERRUPTING, false);
-        enable(pane, IDC_INTERRUPTING, !checked(pane, IDC_JUMP_TO_CHILD));
+        enableFlagControls(app, pane);
+        markDraftEdited(app, 0);
         return;
     case IDC_MESSAGE_SYNTAX:
         enable(pane, IDC_MESSAGE_FORMAT, checked(pane, IDC_MESSAGE_SYNTAX));
+        markDraftEdited(app, 0);
         return;
     case IDC_MESSAGE_FORMAT:
-        editMessageFormat(pane, app.selection.draftMessageFormat);
+        if (editMessageFormat(pane, app.selection.draftMessageFormat) == IDOK) markDraftEdited(app, 0);
         return;
     case IDC_PATTERN_HELP:
     case IDC_EXIT_PATTERN_HELP:
@@ -347,25 +389,19 @@ void fillProperties(App& app) {
     } else {
         setControlText(pane, IDC_TITLE, title);
     }
+    SetDlgItemInt(pane, IDC_COLOUR_LINES, record.colourLines, FALSE);
     if (state) state->filling = false;
 
-    SetDlgItemInt(pane, IDC_COLOUR_LINES, record.colourLines, FALSE);
     check(pane, IDC_INTERRUPTING, record.interrupting);
-    if (record.interrupting) {
-        // Both flags cannot hold; the table keeps the one the terminal obeys,
-        // without a modified mark, and the apply step's backup sees that.
-        record.jumpToChild = 0;
-        enable(pane, IDC_JUMP_TO_CHILD, false);
-    } else {
-        enable(pane, IDC_JUMP_TO_CHILD, editable);
-    }
+    // Both flags cannot hold; the table keeps the one the terminal obeys,
+    // without a modified mark, and the apply step's backup sees that.
+    if (record.interrupting) record.jumpToChild = 0;
     check(pane, IDC_JUMP_TO_CHILD, record.jumpToChild);
-    bool exitEditable = editable;
-    if (!record.interrupting && (doc.hasChildren(s) || record.jumpToChild)) exitEditable = false;
-    for (int id : {IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_HELP, IDC_INTERRUPTING}) enable(pane, id, exitEditable);
+    enableFlagControls(app, pane);
     const bool message = record.messageFormat.kind != kNotMessage;
     check(pane, IDC_MESSAGE_SYNTAX, message);
     enable(pane, IDC_MESSAGE_FORMAT, editable && message);
+    clearDraft(app);
 }
 
 bool applyProperties(App& app, bool confirm) {
@@ -381,24 +417,31 @@ bool applyProperties(App& app, bool confirm) {
 
     if (s >= kFirstUserRecord) {
         // An untouched title keeps its code, even one that cannot be shown.
-        if (edited(pane, IDC_TITLE) && !compileTitle(pane, record)) {
+        if (edited(app, IDC_TITLE) && !compileTitle(pane, record)) {
             record = backup;
             putSelectionBack(app);
+            focusRefusedTitle(app);
             return false;
         }
-        readEditableFields(app, record);
+        readEditableFields(app, record, doc.hasChildren(s));
     }
     deriveRecordFields(doc, s);
     record.colourLines = colourLinesFromField(pane, record);
-    if (std::memcmp(&record, &backup, sizeof record) == 0) return true;
+    if (std::memcmp(&record, &backup, sizeof record) == 0) {
+        clearDraft(app);
+        return true;
+    }
     // Only the apply step's own bookkeeping changed: keep it, quietly.
-    if (!userEditedPane(app, backup)) return true;
+    if (!app.selection.draftEdited) return true;
 
     if (confirm) {
         const std::wstring question = wideFromCp932(fieldText(record.name, kNameSize)) + kApplyQuestionTail;
         const int answer = showMessageBox(pane, question, kEditorCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDNO) {
+            // Dropped for good: the pane shows the record again, so nothing
+            // later in the same command asks again or applies what was declined.
             record = backup;
+            fillProperties(app);
             return true;
         }
         if (answer != IDYES) {
@@ -414,6 +457,7 @@ bool applyProperties(App& app, bool confirm) {
     record = applied;
     markModified();
     if (fieldText(record.name, kNameSize) != fieldText(backup.name, kNameSize)) updateTreeLabel(app, s);
+    clearDraft(app);
     endStep(app);
     return true;
 }

@@ -60,7 +60,9 @@ HWND findTerminalWindow(HWND owner) {
     return terminal;
 }
 
-bool escapeClipboardText(App& app) {
+// A field that holds no line break (the exit pattern) takes the first line
+// of a capture, with a beep when more was selected.
+bool escapeClipboardText(App& app, bool oneLine) {
     if (!OpenClipboard(app.windows.main)) return false;
     HANDLE data = GetClipboardData(CF_TEXT);
     const auto* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
@@ -70,8 +72,12 @@ bool escapeClipboardText(App& app) {
     }
     // Another program's block: it may hold no terminator.
     const std::size_t size = GlobalSize(data);
-    const std::string text(bytes, strnlen(bytes, size));
+    std::string text(bytes, strnlen(bytes, size));
     GlobalUnlock(data);
+    if (const std::size_t end = text.find_first_of("\r\n"); oneLine && end != std::string::npos) {
+        if (text.find_first_not_of("\r\n", end) != std::string::npos) beep();
+        text.resize(end);
+    }
     if (text.empty()) {
         CloseClipboard();
         return false;
@@ -95,7 +101,8 @@ void captureScreenText(App& app, HWND field) {
     DWORD_PTR ignored = 0;
     // Without an answer the clipboard still holds whatever was there before.
     if (!askTerminal(terminal, WM_COPY, &ignored)) return;
-    if (!escapeClipboardText(app)) return;
+    const bool oneLine = (GetWindowLongPtrW(field, GWL_STYLE) & ES_MULTILINE) == 0;
+    if (!escapeClipboardText(app, oneLine)) return;
     SendMessageW(field, WM_PASTE, 0, 0);
 }
 

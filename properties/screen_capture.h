@@ -21,7 +21,8 @@ void captureScreenText(App& app, HWND field);
 // into the field.
 void captureScreenPosition(App& app, HWND field);
 // Replaces the clipboard's text by its escaped form; false (the clipboard
-// left as it was) when it cannot be opened or holds no text.
-bool escapeClipboardText(App& app);
+// left as it was) when it cannot be opened or holds no text. With oneLine,
+// only the text's first line.
+bool escapeClipboardText(App& app, bool oneLine);
 
 }  // namespace lumaset

@@ -348,6 +348,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     ShowWindow(main, showCommand);
     SetFocus(w.tree);
     UpdateWindow(main);
+    repairLoadedDepths(a);
 
     w.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
     w.nextClipboardViewer = SetClipboardViewer(main);

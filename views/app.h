@@ -51,7 +51,17 @@ struct SelectionState {
     bool pasting = false;    // a paste moves the focus and fills the pane once, at its end
     bool paneStale = false;  // the pane does not show the selected record (mid-paste)
     MessageFormat draftMessageFormat{};  // the pane's working copy
+    // The pane holds edits the user made and has not applied, and which of
+    // its text fields they touched (kDraft* bits); an untouched field keeps
+    // its stored bytes.
+    bool draftEdited = false;
+    std::uint8_t draftFields = 0;
 };
+
+inline constexpr std::uint8_t kDraftName = 0x01;
+inline constexpr std::uint8_t kDraftPattern = 0x02;
+inline constexpr std::uint8_t kDraftExitPattern = 0x04;
+inline constexpr std::uint8_t kDraftTitle = 0x08;
 
 // Splitter and pane layout.
 struct LayoutState {
@@ -117,7 +127,6 @@ struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
     void (*fill)(App& app) = nullptr;
     void (*show)(App& app) = nullptr;  // fill and the commands' availability
-    bool (*hasDraft)(const App& app) = nullptr;
 };
 
 struct App {

@@ -4,10 +4,15 @@
 #include "views/document_state.h"
 #include "views/pane_steps.h"
 #include "views/tree_mirror.h"
+#include "ui/captions.h"
+#include "ui/ui_calls.h"
 
 namespace lumaset {
 
 namespace {
+
+constexpr wchar_t kDepthsRepairedText[] =
+    L" の構文の階層が壊れていたため、ツリーの表示どおりに修復しました。保存すると修復した内容が書き込まれます。";
 
 // The tables with what the tree shows of them now.
 TableState captureView(App& app) {
@@ -100,6 +105,16 @@ void markSavedState(App& app) {
     app.history.log.replaceCurrent(captureView(app));
     app.history.log.markSaved();
     app.history.memoEdited = false;
+}
+
+bool repairLoadedDepths(App& app) {
+    if (repairSyntaxDepths(app.document) == 0) return false;
+    app.history.log.replaceCurrent(captureView(app));
+    app.history.log.markUnsaved();
+    markModified();
+    const std::wstring name = app.file.path.empty() ? std::wstring(L"(新規)") : app.file.path;
+    showMessageBox(app.windows.main, name + kDepthsRepairedText, kEditorCaption, MB_ICONINFORMATION | MB_OK);
+    return true;
 }
 
 void noteMemoEdited(App& app) { app.history.memoEdited = true; }

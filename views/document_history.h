@@ -23,6 +23,11 @@ int undoStep(App& app);
 int redoStep(App& app);
 // The tables as they are now are the saved ones.
 void markSavedState(App& app);
+// Right after a load and startHistory: a file whose depths break the tree's
+// rules has them repaired in the table (the tree already shows them so). The
+// user is told once, naming the file, and the document counts as changed, so
+// the repair is written only by a save. True when anything was repaired.
+bool repairLoadedDepths(App& app);
 // The memo changed: the mark stays whatever the tables do, until a save.
 void noteMemoEdited(App& app);
 

@@ -12,10 +12,28 @@ void markModified() {
     updateTitle();
 }
 
+bool documentHasChanges(const App& app) { return app.file.modified || app.selection.draftEdited; }
+
+void markDraftEdited(App& app, std::uint8_t fields) {
+    SelectionState& selection = app.selection;
+    selection.draftFields |= fields;
+    if (selection.draftEdited) return;
+    selection.draftEdited = true;
+    if (!app.file.modified) updateTitle();
+}
+
+void clearDraft(App& app) {
+    SelectionState& selection = app.selection;
+    selection.draftFields = 0;
+    if (!selection.draftEdited) return;
+    selection.draftEdited = false;
+    if (!app.file.modified) updateTitle();
+}
+
 void updateTitle() {
     const App& state = app();
     if (!state.windows.main) return;
-    SetWindowTextW(state.windows.main, windowTitle(state.file.path, state.file.modified).c_str());
+    SetWindowTextW(state.windows.main, windowTitle(state.file.path, documentHasChanges(state)).c_str());
 }
 
 }  // namespace lumaset

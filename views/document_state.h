@@ -2,10 +2,21 @@
 // commands and the property pane change the document through here.
 #pragma once
 
+#include <cstdint>
+
 namespace lumaset {
+
+struct App;
 
 // Sets the modified flag; the title follows when the flag was clear.
 void markModified();
+// The document holds changes: the tables, the memo or the pane's draft.
+bool documentHasChanges(const App& app);
+// The user changed the pane (`fields`: the kDraft* bits of the text fields
+// touched, 0 for a check box, a number or a dialog); the title follows.
+void markDraftEdited(App& app, std::uint8_t fields);
+// The pane shows the record again, or wrote it: no draft.
+void clearDraft(App& app);
 // The main window's title from the document path and the modified flag.
 void updateTitle();
 

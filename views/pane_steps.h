@@ -18,6 +18,11 @@ bool paneHasDraft(const App& app);
 // is refused); No drops the draft and refills the pane from the record; both
 // then let the command go on. Cancel: false, and nothing has changed.
 bool settlePaneDraft(App& app);
+// Save keeps what is shown: the draft is applied without a question; false
+// when the pane's contents are refused (the message is shown).
+bool applyPaneBeforeSave(App& app);
+// The user chose not to keep the draft: the pane shows the record again.
+void dropPaneDraft(App& app);
 // Reloads the pane from the selected record.
 void refillPane(App& app);
 // Shows the selected record in the pane as a selection change would: the

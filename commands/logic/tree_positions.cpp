@@ -13,16 +13,18 @@ int subtreeEnd(const Document& doc, int position) {
 
 int parentPosition(const Document& doc, int position) {
     const int depth = depthAt(doc, position);
+    if (position <= kRootRecord) return 0;
+    // Records 0 to 2 are nobody's siblings: the search ends at the root.
     int parent = position - 1;
-    while (parent > 0 && depthAt(doc, parent) != depth - 1) --parent;
-    return parent < 0 ? 0 : parent;
+    while (parent > kRootRecord && depthAt(doc, parent) != depth - 1) --parent;
+    return parent;
 }
 
 int previousSibling(const Document& doc, int position) {
     const int depth = depthAt(doc, position);
     int before = position - 1;
-    while (before > 1 && depthAt(doc, before) > depth) --before;
-    if (before <= 1 || depthAt(doc, before) != depth) return -1;
+    while (before > kFirstUserRecord && depthAt(doc, before) > depth) --before;
+    if (before < kFirstUserRecord || depthAt(doc, before) != depth) return -1;
     return before;
 }
 
@@ -34,13 +36,13 @@ int nextSibling(const Document& doc, int position) {
 
 int blockParentBefore(const Document& doc, int sibling, int depth) {
     int parent = sibling - 1;
-    while (parent > 1 && depthAt(doc, parent) >= depth) --parent;
+    while (parent > kRootRecord && depthAt(doc, parent) >= depth) --parent;
     return parent;
 }
 
 int blockPredecessorBefore(const Document& doc, int sibling, int depth) {
     int before = sibling - 1;
-    while (before > 0 && depthAt(doc, before) > depth) --before;
+    while (before > kRootRecord && depthAt(doc, before) > depth) --before;
     return depthAt(doc, before) == depth && before >= kRootRecord ? before : -1;
 }
 

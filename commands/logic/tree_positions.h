@@ -17,13 +17,13 @@ int subtreeEnd(const Document& doc, int position);
 // The record and its descendants.
 inline int subtreeLength(const Document& doc, int position) { return subtreeEnd(doc, position) - position; }
 
-// The nearest record before `position` that is one level shallower; 0 when
-// there is none.
+// The nearest record before `position` that is one level shallower; the root
+// record when none is (0 for the system records themselves).
 int parentPosition(const Document& doc, int position);
 
 // The sibling just before `position`: going back past deeper records, the
-// first record reached, when it is at the same depth (and above record 1);
-// -1 for a first child.
+// first record reached, when it is a user syntax at the same depth; -1 for a
+// first child.
 int previousSibling(const Document& doc, int position);
 // The record right after the subtree, when it is at the same depth; -1 for
 // a last child.

@@ -253,8 +253,12 @@ TEST_F(PatternHelpTest, CapturedTextIsPastedAsALiteralPattern) {
     // Two lines, and 表 (0x95 0x5C) whose second byte is a backslash.
     select("ab\r\ncd\x95\x5C");
     ui().messageBoxAnswers = {IDOK};
-    captureScreenText(a(), item(IDC_EXIT_PATTERN));
-    EXPECT_EQ(windowText(item(IDC_EXIT_PATTERN)), L"ab\\ncd表");
+    SetWindowTextW(item(IDC_PATTERN), L"");
+    captureScreenText(a(), item(IDC_PATTERN));
+    std::wstring shown = windowText(item(IDC_PATTERN));
+    std::erase(shown, L'\r');
+    std::erase(shown, L'\n');
+    EXPECT_EQ(shown, L"ab\\ncd表");
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"TARVELON_TAGPROP")));
     HANDLE bytes = GetClipboardData(CF_TEXT);
@@ -262,6 +266,15 @@ TEST_F(PatternHelpTest, CapturedTextIsPastedAsALiteralPattern) {
     EXPECT_STREQ(static_cast<const char*>(GlobalLock(bytes)), "ab\\ncd\x95\x5C");
     GlobalUnlock(bytes);
     CloseClipboard();
+
+    // The exit pattern holds no line break: the first line, and a beep.
+    int beeps = 0;
+    uiHooks().beep = [&beeps] { ++beeps; };
+    select("ab\r\ncd");
+    ui().messageBoxAnswers = {IDOK};
+    captureScreenText(a(), item(IDC_EXIT_PATTERN));
+    EXPECT_EQ(windowText(item(IDC_EXIT_PATTERN)), L"ab");
+    EXPECT_EQ(beeps, 1);
 
     // The paste keeps what fits in the field; Cancel captures nothing.
     setField(IDC_EXIT_PATTERN, std::wstring(95, L'x').c_str(), 95);
