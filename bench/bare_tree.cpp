@@ -64,7 +64,9 @@ std::vector<int> pasteDepths(int count) {
 
 // Inserts one item per depth, each under the last item one level up, the
 // first under `parent` after `after`; items with children go in open.
-HTREEITEM insertBlock(HTREEITEM parent, HTREEITEM after, const std::vector<int>& depths, const wchar_t* text) {
+// Returns the first item; `last` gets the last one.
+HTREEITEM insertBlock(HTREEITEM parent, HTREEITEM after, const std::vector<int>& depths, const wchar_t* text,
+                      HTREEITEM* last = nullptr) {
     std::array<HTREEITEM, 16> parents{};
     const int base = depths.front();
     parents[0] = parent;
@@ -74,6 +76,7 @@ HTREEITEM insertBlock(HTREEITEM parent, HTREEITEM after, const std::vector<int>&
         const bool open = k + 1 < depths.size() && depths[k + 1] > depths[k];
         HTREEITEM item = insert(parents[std::size_t(level)], k == 0 ? after : TVI_LAST, text, open);
         if (k == 0) top = item;
+        if (last) *last = item;
         parents[std::size_t(level) + 1] = item;
     }
     return top;
@@ -110,10 +113,14 @@ void benchInsertAndRemove() {
         HTREEITEM top = freshTree();
         HTREEITEM block = nullptr;
         inserting.push_back(millisecondsOf([&] {
+            // As a paste ends: the last item selected and in view.
             paintingOff();
-            block = insertBlock(top, TVI_FIRST, depths, L"p");
+            HTREEITEM last = nullptr;
+            block = insertBlock(top, TVI_FIRST, depths, L"p", &last);
             SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
-            SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(block));
+            SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(last));
+            SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+            SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
             paintOnce();
         }));
         removing.push_back(millisecondsOf([&] {
