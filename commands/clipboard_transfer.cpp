@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "commands/document_commands.h"
+#include "commands/logic/paste_plan.h"
 #include "commands/logic/syntax_block.h"
 #include "commands/logic/tree_positions.h"
+#include "commands/structure_edits.h"
 #include "document/error_message.h"
 #include "resources/resource_ids.h"
 #include "views/command_states.h"
+#include "views/document_state.h"
 #include "views/pane_steps.h"
 #include "views/tree_mirror.h"
 
@@ -52,27 +55,56 @@ ReadResult readClipboardBlock(App& app, std::vector<SyntaxRecord>& records) {
     return result;
 }
 
-// The selected record just made by new syntax or new child syntax takes the
-// pasted bytes, keeping its own depth and item.
-void overwriteSelected(App& app, const SyntaxRecord& pasted) {
-    const int position = app.selection.selectionIndex;
-    SyntaxRecord* record = app.document.syntaxAt(position);
-    const std::uint8_t depth = record->depth;
-    std::uint8_t item[sizeof record->treeItem];
-    std::memcpy(item, record->treeItem, sizeof item);
-    std::memcpy(record, &pasted, kSyntaxRecordSize);
-    record->depth = depth;
-    std::memcpy(record->treeItem, item, sizeof item);
-    if (!app.selection.pasting) refillPane(app);
-    updateTreeLabel(app, position);
+// The message of a record the paste cannot make; null for a quiet stop.
+const char* stopMessage(PasteStop stop) {
+    switch (stop) {
+    case PasteStop::NewSyntaxLimit: return kNewSyntaxLimitText;
+    case PasteStop::NewChildLimit: return kNewChildLimitText;
+    case PasteStop::Interrupting: return kInterruptingParentText;
+    case PasteStop::ExitPattern: return kExitPatternParentText;
+    case PasteStop::TooDeep: return kDepthLimitText;
+    case PasteStop::ClimbedOut: return kPasteInternalErrorText;
+    default: return nullptr;
+    }
 }
 
-HTREEITEM parentItem(App& app, HTREEITEM item) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageW(app.windows.tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+// True when the first record cannot be made, after saying why.
+bool refusedAtFirst(const App& app, bool asChild) {
+    const PasteStop stop = firstPasteStop(app.document, app.selection.selectionIndex, asChild);
+    if (stop == PasteStop::None) return false;
+    if (const char* text = stopMessage(stop)) showErrorMessage(text);
+    return true;
 }
 
-int pasteRecords(App& app, int commandId, const std::vector<SyntaxRecord>& records);
+// Items for the records a paste made, in table order, each with its final
+// label and open state; a record it made has only children it made too.
+void insertPastedItems(App& app, const std::vector<int>& positions) {
+    const Document& doc = app.document;
+    for (int position : positions) {
+        const int parent = parentPosition(doc, position);
+        const int sibling = previousSibling(doc, position);
+        insertRecordItem(app, position, itemForRecord(app, parent),
+                         sibling < 0 ? TVI_FIRST : itemForRecord(app, sibling), doc.hasChildren(position));
+        // A syntax that had no children, or was closed, opens to show them.
+        if (!recordExpanded(app, parent)) setRecordExpanded(app, parent, true);
+    }
+}
+
+// The paste ends on `position` (-1: nothing): the pane and the commands
+// follow it once, through the selection change or here when it stays. The
+// question was asked at the paste's start: leaving the syntax asks nothing.
+void selectAfterPaste(App& app, int position) {
+    HWND tree = app.windows.tree;
+    HTREEITEM item = itemForRecord(app, position);
+    const auto current = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    app.selection.selectionIndex = -1;
+    if (item && item == current) {
+        app.selection.selectionIndex = position;
+        showSelectedInPane(app);
+    } else {
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    }
+}
 
 }  // namespace
 
@@ -108,67 +140,36 @@ int pasteSyntaxes(App& app, int commandId) {
     case ReadResult::Damaged: showErrorMessage(kDamagedBlockText); return 0;
     case ReadResult::Read: break;
     }
-
-    // The tree repaints once, at the end, instead of once per record.
-    // Nor does the focus go back and forth between the tree and the pane.
-    SendMessageW(app.windows.tree, WM_SETREDRAW, FALSE, 0);
-    app.selection.pasting = true;
-    const int result = pasteRecords(app, commandId, records);
-    app.selection.pasting = false;
-    // The pane and the commands catch up with the last record made.
-    if (app.selection.paneStale) showSelectedInPane(app);
-    SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
-    if (HTREEITEM last = itemForRecord(app, app.selection.selectionIndex))
-        SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
-    InvalidateRect(app.windows.tree, nullptr, TRUE);
-    return result;
-}
-
-namespace {
-
-int pasteRecords(App& app, int commandId, const std::vector<SyntaxRecord>& records) {
+    Document& doc = app.document;
     const int selected = app.selection.selectionIndex;
-    int created = 0;
-    if (selected == kRootRecord || commandId == IDM_EDIT_PASTE_CHILD) {
-        created = runCommand(IDM_EDIT_NEW_CHILD);
-    } else if (selected < kRootRecord) {
-        return 0;
-    } else {
-        created = runCommand(IDM_EDIT_NEW_SYNTAX);
-    }
-    if (!created) return 0;
-    overwriteSelected(app, records.front());
+    // Record 2 takes no siblings: a paste onto it makes children.
+    const bool asChild = selected == kRootRecord || commandId == IDM_EDIT_PASTE_CHILD;
+    // What is refused anyway asks nothing; what the answer applied may
+    // refuse it still.
+    if (refusedAtFirst(app, asChild) || !settlePaneDraft(app) || refusedAtFirst(app, asChild)) return 0;
 
-    int previousDepth = records.front().depth;
-    HTREEITEM current = itemForRecord(app, app.selection.selectionIndex);
-    for (std::size_t k = 1; k < records.size(); ++k) {
-        const int depth = records[k].depth;
-        if (depth <= previousDepth) {
-            bool climbed = true;
-            for (int up = 0; up < previousDepth - depth; ++up) {
-                current = parentItem(app, current);
-                SendMessageW(app.windows.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(current));
-                if (app.selection.selectionIndex <= 0) {
-                    showErrorMessage(kPasteInternalErrorText);
-                    climbed = false;
-                    break;
-                }
-            }
-            if (!climbed) break;
-            created = runCommand(IDM_EDIT_NEW_SYNTAX);
-        } else {
-            if (depth > previousDepth + 1) showErrorMessage(kDepthJumpWarningText);
-            created = runCommand(IDM_EDIT_NEW_CHILD);
-        }
-        if (!created) break;
-        previousDepth = depth;
-        overwriteSelected(app, records[k]);
-        current = itemForRecord(app, app.selection.selectionIndex);
-    }
-    SetFocus(app.windows.tree);
+    // Depths that jump are mended as a loaded file's are: only the steps
+    // between records count, one level down at most.
+    std::vector<int> depths;
+    for (const SyntaxRecord& record : records) depths.push_back(record.depth);
+    if (repairDepths(depths, kMaxDepth) > 0) showErrorMessage(kDepthJumpWarningText);
+
+    // The table first, then every item at once with its final text and
+    // state, and one repaint: item by item is what made a paste slow.
+    HWND tree = app.windows.tree;
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    const PasteResult result = pasteIntoTable(doc, selected, asChild, records, depths);
+    insertPastedItems(app, result.positions);
+    if (!result.positions.empty()) markModified();
+    selectAfterPaste(app, result.selection);
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    if (HTREEITEM last = itemForRecord(app, result.selection))
+        SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
+    InvalidateRect(tree, nullptr, TRUE);
+    if (const char* text = stopMessage(result.stop)) showErrorMessage(text);
+    if (result.positions.empty()) return 0;
+    SetFocus(tree);
     return 1;
 }
-
-}  // namespace
 
 }  // namespace lumaset

@@ -89,10 +89,13 @@ HTREEITEM putBlock(App& app, const MovedBlock& moved, int position, HTREEITEM pa
     doc.addBlockMembers(position, moved.members);
     const std::vector<int> parents = blockParents(depths);
     std::vector<HTREEITEM> items(block.size());
+    // A moved subtree shows fully open: its items go in open, not opened
+    // one by one after.
     for (std::size_t k = 0; k < block.size(); ++k) {
         const int at = position + int(k);
-        items[k] = k == 0 ? insertRecordItem(app, at, parent, after)
-                          : insertRecordItem(app, at, items[std::size_t(parents[k])], TVI_LAST);
+        const bool open = doc.hasChildren(at);
+        items[k] = k == 0 ? insertRecordItem(app, at, parent, after, open)
+                          : insertRecordItem(app, at, items[std::size_t(parents[k])], TVI_LAST, open);
     }
     return items.front();
 }
@@ -114,7 +117,10 @@ MovedBlock liftSubtree(App& app, int top) {
 
 // Table, items and selection after a move.
 int finishMove(App& app, HTREEITEM top) {
-    expandSubtree(app, top);
+    // The items below went in open; the top is marked open even without
+    // children, as before.
+    const int position = recordForItem(app, top);
+    if (!recordExpanded(app, position)) setRecordExpanded(app, position, true);
     selectItem(app, top);
     SendMessageW(app.windows.tree, WM_SETREDRAW, TRUE, 0);
     SendMessageW(app.windows.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(top));

@@ -5,6 +5,7 @@
 // changed, 0 when not.
 #pragma once
 
+#include "commands/logic/tree_positions.h"
 #include "views/app.h"
 
 namespace lumaset {
@@ -18,9 +19,6 @@ inline constexpr char kInterruptingParentText[] = "割り込み的構文の下�
 inline constexpr char kExitPatternParentText[] = "出口の構文が指定されている場合は子構文は作成できません。";
 inline constexpr char kDropIntoSubtreeText[] = "カラー構文を自分の子構文の下へは移動できません。";
 
-// Refused from this many records on: one fewer for a child.
-inline constexpr int kNewSyntaxRecordLimit = 255;
-inline constexpr int kNewChildRecordLimit = 254;
 
 // The command cannot run on the selection as the table stands: says why
 // (a message or a beep) and returns true. Checked before the pane's apply

@@ -2,6 +2,7 @@
 
 #include "views/command_states.h"
 #include "views/document_state.h"
+#include "views/logic/kept_records.h"
 #include "views/pane_steps.h"
 #include "views/tree_mirror.h"
 #include "ui/captions.h"
@@ -32,30 +33,90 @@ void updateModifiedMark(App& app) {
     updateTitle();
 }
 
-void showState(App& app, const TableState& state) {
+// Whether a record's item is open in `state`: the rebuild opens every item
+// with children, and the state says which of them the user had closed.
+bool openIn(const App& app, const TableState& state, int position) {
+    const std::size_t p = std::size_t(position);
+    return app.document.hasChildren(position) && (p >= state.expanded.size() || state.expanded[p]);
+}
+
+// The tree goes from showing `from` to showing `to` (already in the
+// tables): only the items of the records between the kept parts are
+// deleted and made again; a rebuild costs several times more under Wine.
+// False when the kept parts leave nothing worth keeping.
+bool takeOutChangedItems(App& app, const TableState& from, const KeptRecords& kept) {
+    Document& doc = app.document;
+    const int n = int(from.syntaxes.size());
+    if (kept.prefix <= kRootRecord || n != doc.syntaxCount()) return false;
+    const int end = n - kept.suffix;
+    std::vector<HTREEITEM> tops;
+    for (int position = kept.prefix; position < end; ++position)
+        if (parentIn(from, position) < kept.prefix) tops.push_back(itemForRecord(app, position));
+    forgetRecordItems(app, kept.prefix, end - kept.prefix);
+    for (HTREEITEM item : tops)
+        if (item) SendMessageW(app.windows.tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+    return true;
+}
+
+void putInChangedItems(App& app, const TableState& to, const KeptRecords& kept,
+                       const std::vector<std::uint32_t>& slots) {
+    Document& doc = app.document;
+    const int m = doc.syntaxCount();
+    const int end = m - kept.suffix;
+    // Kept records keep their items.
+    for (int position = kRootRecord; position < kept.prefix; ++position)
+        setTreeItemSlot(*doc.syntaxAt(position), slots[std::size_t(position)]);
+    for (int k = 0; k < kept.suffix; ++k)
+        setTreeItemSlot(*doc.syntaxAt(end + k), slots[slots.size() - std::size_t(kept.suffix) + std::size_t(k)]);
+    for (int position = kept.prefix; position < end; ++position) {
+        const int sibling = previousSiblingIn(to, position);
+        insertRecordItem(app, position, itemForRecord(app, parentIn(to, position)),
+                         sibling < 0 ? TVI_FIRST : itemForRecord(app, sibling), openIn(app, to, position));
+    }
+    for (int position = kRootRecord; position < m; ++position) {
+        if (position >= kept.prefix && position < end) continue;
+        const bool open = openIn(app, to, position);
+        if (doc.hasChildren(position) && recordExpanded(app, position) != open) setRecordExpanded(app, position, open);
+    }
+}
+
+void rebuildForState(App& app, const TableState& state) {
+    buildTree(app);
+    // The rebuild expands everything; close what was closed.
+    for (int position = kRootRecord; position < app.document.syntaxCount(); ++position)
+        if (app.document.hasChildren(position) && !openIn(app, state, position)) setRecordExpanded(app, position, false);
+}
+
+void showState(App& app, const TableState& from, const TableState& state) {
     HWND tree = app.windows.tree;
+    Document& doc = app.document;
     // Nothing pending may be written into the restored records while the
     // old items go.
     app.selection.selectionIndex = -1;
     ++app.history.openSteps;
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-    if (restoreTables(app.document, state)) {
-        buildTree(app);
-        // The rebuild expands everything; close what was closed.
-        for (int position = kRootRecord; position < app.document.syntaxCount(); ++position) {
-            const std::size_t p = std::size_t(position);
-            if (p < state.expanded.size() && !state.expanded[p] && app.document.hasChildren(position))
-                setRecordExpanded(app, position, false);
-        }
+    // The pane follows the final selection only: the items go with no
+    // caret, and the last select below always reports a change.
+    app.selection.reselectGuard = true;
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+    const KeptRecords kept = keptRecords(from, state);
+    std::vector<std::uint32_t> slots;
+    for (int position = 0; position < doc.syntaxCount(); ++position)
+        slots.push_back(treeItemSlot(*doc.syntaxAt(position)));
+    const bool partly = takeOutChangedItems(app, from, kept);
+    app.selection.reselectGuard = false;
+    if (restoreTables(doc, state) && partly) {
+        putInChangedItems(app, state, kept, slots);
     } else {
-        buildTree(app);
+        rebuildForState(app, state);
     }
+    // As after a rebuild: the syntax that was selected, else the memo.
+    HTREEITEM item = itemForRecord(app, state.selection);
+    if (!item) item = app.tree.rootItem;
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     InvalidateRect(tree, nullptr, TRUE);
-    if (HTREEITEM item = itemForRecord(app, state.selection)) {
-        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-        SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    }
     --app.history.openSteps;
     updateModifiedMark(app);
     refreshCommandStates(app);
@@ -71,7 +132,8 @@ int moveInHistory(App& app, Move move) {
     // apply step kept quietly since are not kept: they come back when the
     // pane applies again, and the states stay exactly what the steps made.
     log.updateView(captureView(app));
-    if (const TableState* target = (log.*move)()) showState(app, *target);
+    const TableState from = log.current();
+    if (const TableState* target = (log.*move)()) showState(app, from, *target);
     return 1;
 }
 

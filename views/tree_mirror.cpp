@@ -161,10 +161,12 @@ void setRecordItem(App& app, int position, HTREEITEM item) {
     setSlotExpanded(app, slot, false);  // a new item starts closed
 }
 
-HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter) {
+HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter, bool open) {
     if (position < 0 || position >= app.document.syntaxCount()) return nullptr;
-    HTREEITEM item = insertItem(app.windows.tree, parent, insertAfter, labelOf(*app.document.syntaxAt(position)));
+    HTREEITEM item =
+        insertItem(app.windows.tree, parent, insertAfter, labelOf(*app.document.syntaxAt(position)), open);
     setRecordItem(app, position, item);
+    if (open) setSlotExpanded(app, treeItemSlot(*app.document.syntaxAt(position)), true);
     return item;
 }
 

@@ -32,8 +32,9 @@ HTREEITEM itemForRecord(const App& app, int position);
 // Stores the item of a record (for edits that insert items themselves).
 void setRecordItem(App& app, int position, HTREEITEM item);
 // Inserts an item labelled with the record's name under parent after
-// insertAfter (TVI_FIRST/TVI_LAST or an item) and stores it in the record.
-HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter);
+// insertAfter (TVI_FIRST/TVI_LAST or an item) and stores it in the record;
+// open, it goes in expanded for the children inserted under it next.
+HTREEITEM insertRecordItem(App& app, int position, HTREEITEM parent, HTREEITEM insertAfter, bool open = false);
 // Frees the item slots of `count` records from `first` on, before their
 // items are deleted; the slots are reused by later items.
 void forgetRecordItems(App& app, int first, int count);

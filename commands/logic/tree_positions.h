@@ -9,6 +9,11 @@
 
 namespace lumaset {
 
+// New syntax is refused from this many records on; new child syntax from
+// one fewer.
+inline constexpr int kNewSyntaxRecordLimit = 255;
+inline constexpr int kNewChildRecordLimit = 254;
+
 inline int depthAt(const Document& doc, int position) { return doc.syntaxAt(position)->depth; }
 
 // One past the last record of the subtree of `position`: the first record

@@ -154,13 +154,15 @@ TEST_F(ClipboardTest, APasteEndsWhereARecordIsRefusedAndKeepsWhatCameBefore) {
     EXPECT_EQ(treeMismatch(a()), "");
 }
 
-TEST_F(ClipboardTest, AJumpOfTwoLevelsWarnsAndStepsOne) {
+// A jump is mended as a loaded file's depths are: each record at most one
+// level below the one before it.
+TEST_F(ClipboardTest, AJumpOfTwoLevelsWarnsOnceAndIsMendedAsTheTreeShowsIt) {
     ASSERT_TRUE(start());
     load({1});
-    putRecords({1, 3, 3, 2});
+    putRecords({1, 3, 3, 2, 4});
     select(3);
     EXPECT_EQ(run(IDM_EDIT_PASTE), 1);
-    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "c1:1", "c2:2", "c3:2", "c4:1"}));
+    EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "c1:1", "c2:2", "c3:3", "c4:2", "c5:3"}));
     EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{kDepthJumpWarningText});
     EXPECT_EQ(treeMismatch(a()), "");
 }
@@ -193,6 +195,88 @@ TEST_F(ClipboardTest, DamagedBlocksAreRefusedBeforeTheDocumentIsTouched) {
     EXPECT_EQ(run(IDM_EDIT_PASTE), 1);
     EXPECT_EQ(shape().back(), std::string(kNameSize - 1, 'n') + ":1");
     EXPECT_EQ(treeMismatch(a()), "");
+}
+
+// With an edit pending in the pane, each paste asks once, before anything
+// changes, and writes only the records it makes; what it refuses anyway it
+// refuses without asking.
+TEST_F(ClipboardTest, PasteWithAPendingEditAsksOnceAndEachAnswerGivesItsTables) {
+    ASSERT_TRUE(start());
+    const auto images = [this] {
+        std::vector<std::string> out;
+        for (int p = 0; p < a().document.syntaxCount(); ++p) {
+            std::string image(reinterpret_cast<const char*>(a().document.syntaxAt(p)), kSyntaxRecordSize);
+            if (p >= kRootRecord) std::memset(image.data() + offsetof(SyntaxRecord, treeItem), 0, 4);
+            out.push_back(image);
+        }
+        return out;
+    };
+    const auto retype = [this](const wchar_t* text) {
+        HWND edit = GetDlgItem(a().windows.propertyPane, IDC_NAME);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        for (const wchar_t* ch = text; *ch; ++ch) SendMessageW(edit, WM_CHAR, *ch, 1);
+        pumpMessages();
+    };
+    for (int command : {IDM_EDIT_PASTE, IDM_EDIT_PASTE_CHILD}) {
+        for (int answer : {IDYES, IDNO, IDCANCEL}) {
+            SCOPED_TRACE(std::to_string(command) + " answered " + std::to_string(answer));
+            load({1, 2, 1});
+            putRecords({1, 2});
+            const std::vector<SyntaxRecord> pasted = *clipboardRecords();
+            select(3);
+            std::vector<std::string> want = images();
+            retype(L"edited");
+            ui().messageBoxes.clear();
+            ui().messageBoxAnswers.push_back(answer);
+            const int result = run(command);
+            EXPECT_EQ(ui().messageBoxes.size(), 1u) << "one question";
+            if (answer == IDCANCEL) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(images(), want);
+                EXPECT_EQ(a().selection.selectionIndex, 3);
+                EXPECT_EQ(windowText(GetDlgItem(a().windows.propertyPane, IDC_NAME)), L"edited");
+                EXPECT_EQ(treeMismatch(a()), "");
+                ui().messageBoxAnswers.push_back(IDNO);  // the edit goes with the next load
+                continue;
+            }
+            if (answer == IDYES) std::memcpy(want[3].data(), "edited", 7);
+            // Paste: after s1's subtree; as child: s1's first children.
+            const bool child = command == IDM_EDIT_PASTE_CHILD;
+            const int at = child ? 4 : 5;
+            for (int k = 0; k < 2; ++k) {
+                SyntaxRecord record = pasted[std::size_t(k)];
+                record.depth = std::uint8_t((child ? 2 : 1) + k);
+                want.insert(want.begin() + at + k, std::string(reinterpret_cast<const char*>(&record), kSyntaxRecordSize));
+            }
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(images(), want);
+            EXPECT_EQ(a().selection.selectionIndex, at + 1);
+            EXPECT_EQ(recordForItem(a(), caret()), at + 1);
+            EXPECT_EQ(windowText(GetDlgItem(a().windows.propertyPane, IDC_NAME)), L"c2");
+            EXPECT_TRUE(expanded(at) && expanded(3));
+            EXPECT_EQ(treeMismatch(a()), "");
+        }
+    }
+    // Refused anyway: the message, no question, nothing applied.
+    load({1});
+    putRecords({1});
+    std::strcpy(a().document.syntaxAt(3)->exitPattern, "end");
+    select(3);
+    retype(L"edited");
+    ui().messageBoxes.clear();
+    const std::vector<std::string> before = images();
+    EXPECT_EQ(run(IDM_EDIT_PASTE_CHILD), 0);
+    EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{kExitPatternParentText});
+    EXPECT_EQ(images(), before);
+    ui().messageBoxAnswers.push_back(IDNO);
+    loadFlat(kNewSyntaxRecordLimit);
+    select(3);
+    retype(L"edited");
+    ui().messageBoxes.clear();
+    EXPECT_EQ(run(IDM_EDIT_PASTE), 0);
+    EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{kNewSyntaxLimitText});
+    ui().messageBoxAnswers.push_back(IDNO);
 }
 
 }  // namespace

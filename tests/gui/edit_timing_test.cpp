@@ -39,14 +39,19 @@ TEST_F(EditTimingTest, DISABLED_LargestPasteAndLargestMove) {
     CloseClipboard();
     pumpMessages();
 
-    select(2);
-    const double paste = millisecondsOf([&] {
-        runCommand(IDM_EDIT_PASTE_CHILD);
-        pumpMessages();
-    });
-    EXPECT_EQ(a().document.syntaxCount(), 255);
-    EXPECT_EQ(treeMismatch(a()), "");
-    std::printf("paste of 252 records into a new document: %.1f ms\n", paste);
+    // Five times, each into a new document: one figure is at the mercy of
+    // whatever else the machine does.
+    for (int round = 0; round < 5; ++round) {
+        load({});
+        select(2);
+        const double paste = millisecondsOf([&] {
+            runCommand(IDM_EDIT_PASTE_CHILD);
+            pumpMessages();
+        });
+        EXPECT_EQ(a().document.syntaxCount(), 255);
+        EXPECT_EQ(treeMismatch(a()), "");
+        std::printf("paste of 252 records into a new document: %.1f ms\n", paste);
+    }
 
     // A subtree of 250 records and a sibling of one record before and after it.
     load({});

@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "views/command_states.h"
 #include "views/document_history.h"
+#include "views/pane_steps.h"
 
 namespace lumaset::testing {
 namespace {
@@ -275,6 +276,67 @@ TEST_F(UndoTest, EachIndexEditorOkAndDeleteIsAStep) {
     EXPECT_EQ(a().document.indexCount(), 1);
     EXPECT_FALSE(a().file.modified);
     EXPECT_FALSE(canUndo());
+}
+
+// Undo and redo re-make only the items that differ between two states; a
+// seeded walk of edits, closed items and selections checks that every state
+// comes back with the tree, the open items and the selection it had.
+TEST_F(UndoTest, RandomEditsComeBackWithTheirOpenItemsStepByStep) {
+    ASSERT_TRUE(start());
+    load({1, 2, 3, 2, 1, 2, 1});
+    struct View {
+        std::string bytes;
+        std::vector<int> open;  // per record with children: 1 when its item is open
+        int selection;
+    };
+    const auto view = [&] {
+        View v{tables(a().document), {}, a().selection.selectionIndex};
+        for (int p = kRootRecord; p < a().document.syntaxCount(); ++p)
+            if (a().document.hasChildren(p)) v.open.push_back(expanded(p) ? 1 : 0);
+        return v;
+    };
+    const auto same = [&](const View& want, const char* when, int step) {
+        SCOPED_TRACE(std::string(when) + " step " + std::to_string(step));
+        const View got = view();
+        EXPECT_EQ(difference(got.bytes, want.bytes), "");
+        EXPECT_EQ(got.open, want.open);
+        EXPECT_EQ(got.selection, want.selection);
+        EXPECT_EQ(recordForItem(a(), caret()), want.selection);
+        EXPECT_EQ(treeMismatch(a()), "");
+    };
+    const int commands[] = {IDM_EDIT_PASTE, IDM_EDIT_PASTE_CHILD, IDM_ORDER_UP, IDM_ORDER_DOWN,
+                            IDM_EDIT_DELETE, IDM_EDIT_NEW_SYNTAX, IDM_EDIT_NEW_CHILD, IDM_EDIT_CUT};
+    std::uint32_t seed = 16;
+    const auto next = [&](int below) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % std::uint32_t(below));
+    };
+    std::vector<View> states{view()};
+    for (int step = 0; step < 60; ++step) {
+        const int count = a().document.syntaxCount();
+        // A closed item or two, and a copy now and then, between the edits.
+        const int some = kFirstUserRecord + next(count - kFirstUserRecord);
+        if (a().document.hasChildren(some) && next(3) == 0) setRecordExpanded(a(), some, false);
+        select(kRootRecord + next(count - kRootRecord));
+        if (next(4) == 0 && a().selection.selectionIndex >= kFirstUserRecord) run(IDM_EDIT_COPY_TREE);
+        // What the apply step keeps quietly (a normalised line count) is kept
+        // now, not by the next command's apply.
+        applyPaneEdits(a(), true);
+        // The step starts from what the tree shows now.
+        states.back() = view();
+        const std::string before = states.back().bytes;
+        run(commands[next(int(std::size(commands)))]);
+        if (tables(a().document) != before) states.push_back(view());
+    }
+    ASSERT_GT(states.size(), 20u);
+    for (int k = int(states.size()) - 2; k >= 0; --k) {
+        run(IDM_EDIT_UNDO);
+        same(states[std::size_t(k)], "undo to", k);
+    }
+    for (std::size_t k = 1; k < states.size(); ++k) {
+        run(IDM_EDIT_REDO);
+        same(states[k], "redo to", int(k));
+    }
 }
 
 }  // namespace
