@@ -16,6 +16,7 @@
 #include "ui/cp932_input.h"
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
+#include "views/recovery.h"
 #include "views/command_states.h"
 #include "views/document_history.h"
 #include "views/document_state.h"
@@ -314,6 +315,7 @@ INT_PTR CALLBACK propertyPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM
         onSize(pane, LOWORD(lParam));
         return FALSE;
     case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == BN_CLICKED) scheduleRecoveryCopy(a);
         onCommand(a, pane, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_DESTROY:

@@ -3,6 +3,7 @@
 #include "views/command_states.h"
 #include "views/document_state.h"
 #include "views/pane_steps.h"
+#include "views/recovery.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
@@ -21,6 +22,7 @@ TableState captureView(App& app) {
 }
 
 void updateModifiedMark(App& app) {
+    scheduleRecoveryCopy(app);
     const bool modified = !app.history.log.atSavedState() || app.history.memoEdited;
     if (modified == app.file.modified) return;
     app.file.modified = modified;
@@ -103,5 +105,12 @@ void markSavedState(App& app) {
 }
 
 void noteMemoEdited(App& app) { app.history.memoEdited = true; }
+
+void markNeverSaved(App& app) {
+    app.history.log.forgetSaved();
+    app.file.modified = true;
+    updateTitle();
+    scheduleRecoveryCopy(app);
+}
 
 }  // namespace lumaset

@@ -2,11 +2,13 @@
 
 #include "views/app.h"
 #include "views/logic/window_title.h"
+#include "views/recovery.h"
 
 namespace lumaset {
 
 void markModified() {
     App& state = app();
+    scheduleRecoveryCopy(state);
     if (state.file.modified) return;
     state.file.modified = true;
     updateTitle();
