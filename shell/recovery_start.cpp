@@ -61,12 +61,19 @@ void keepAside(const fs::path& folder, std::u16string_view stem) {
         MoveFileExW(withStem(folder, stem, extension).c_str(), withStem(folder, kept, extension).c_str(), 0);
 }
 
-// Copies put aside more than 30 days ago go.
-void removeOldKeptCopies(const fs::path& folder) {
+// Copies put aside more than 30 days ago go, and so do the temporary files
+// of writes that an editor's end cut short.
+void tidyRecoveryFolder(const fs::path& folder) {
     const std::uint64_t now = fileTimeNow();
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         const fs::path name = entry.path();
+        if (name.extension() == L".tmp") {
+            const std::wstring file = name.filename().wstring();
+            const auto owner = ownerOfStem(u16(std::wstring_view(file).substr(0, file.find(L'.'))));
+            if (owner && !ownerIsRunning(*owner)) DeleteFileW(name.c_str());
+            continue;
+        }
         if (name.extension() != wide(kRecoveryInfoExtension) && name.extension() != wide(kRecoveryCopyExtension))
             continue;
         const auto kept = keptTimeOfStem(u16(name.stem().wstring()));
@@ -188,7 +195,7 @@ RecoveredDocument offerRecoveryCopies(App& app, const std::wstring& commandLineP
     const fs::path folder = recoveryFolder();
     std::error_code error;
     if (folder.empty() || !fs::is_directory(folder, error)) return recovered;
-    removeOldKeptCopies(folder);
+    tidyRecoveryFolder(folder);
     std::vector<Candidate> copies = orphanedCopies(folder);
     // The file the user asked for first, then the newest.
     std::stable_sort(copies.begin(), copies.end(), [&](const Candidate& a, const Candidate& b) {

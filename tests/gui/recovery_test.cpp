@@ -132,7 +132,7 @@ TEST_F(Recovery, EachAnswerLeavesWhatItMust) {
     }
 }
 
-TEST_F(Recovery, DamagedCopiesAreNamedAndKeptAsideAndOldKeptOnesGo) {
+TEST_F(Recovery, DamagedCopiesAreKeptAsideAndLeftoversGo) {
     const fs::path file = plantCopy();
     std::ofstream(copyPath(kRecoveryInfoExtension), std::ios::binary) << "LumasetRecovery";  // cut short
     const std::u16string stem = recoveryStem({7, 7});
@@ -141,12 +141,15 @@ TEST_F(Recovery, DamagedCopiesAreNamedAndKeptAsideAndOldKeptOnesGo) {
     const fs::path recent = recovery_ / wide(keptStem(stem, now - 29 * kTicksPerDay) + u".tag");
     std::ofstream(old) << "x";
     std::ofstream(recent) << "x";
+    const fs::path cutShort = recovery_ / wide(recoveryStem(kGoneEditor) + u".tag.lumaset-7-0.tmp");
+    std::ofstream(cutShort) << "x";
 
     ASSERT_TRUE(start(file.wstring()));
     ASSERT_EQ(ui().messageBoxes.size(), 1u) << "no question, one message";
     EXPECT_EQ(ui().messageBoxes[0].text.rfind(copyPath(kRecoveryInfoExtension).wstring(), 0), 0u);
     EXPECT_EQ(windowText(a().windows.main), windowTitle(file.wstring(), false));
     EXPECT_FALSE(fs::exists(old));
+    EXPECT_FALSE(fs::exists(cutShort));
     EXPECT_TRUE(fs::exists(recent));
     EXPECT_EQ(leftInFolder().size(), 3u) << "the damaged pair, kept aside, and the recent kept copy";
     for (const std::wstring& name : leftInFolder()) EXPECT_NE(name.find(L".kept-"), std::wstring::npos) << name;
