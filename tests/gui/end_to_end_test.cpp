@@ -530,6 +530,9 @@ TEST_F(RecoveryEndToEnd, NoKeepsTheCopyAsideAndExitWithoutSavingLeavesNothing) {
     waitForTitle(one.window, titleFor(file_));
     newSyntaxAfterAlpha(one);
     ASSERT_TRUE(waitForCopy(one, [](const RecoveryInfo&) { return true; }));
+    // A second editor beside it is not offered the running one's copy.
+    const Editor beside = startEditor(file_);
+    ASSERT_TRUE(beside.window) << "a running editor's copy was offered";
     crash(one);
 
     std::wstring text;

@@ -57,22 +57,22 @@ protected:
     // The saved file holds "alpha"; the copy of a crashed editor adds
     // "beta", a memo, and a pane edit renaming beta to "gamma" not yet
     // applied.
-    fs::path plantCopy() {
+    fs::path plantCopy(const RecoveryOwner& owner = kGoneEditor) {
         const fs::path file = tempPath(L"作業.tag");
         Document saved;
         appendSyntax(saved, "alpha", 1);
         EXPECT_TRUE(saveTagFile(saved, file));
         savedBytes_ = bytesOf(file);
         appendSyntax(saved, "beta", 1);
-        EXPECT_TRUE(writeTagFileCopy(saved, std::string_view("メモ"), copyPath(kRecoveryCopyExtension)));
+        EXPECT_TRUE(writeTagFileCopy(saved, std::string_view("メモ"), copyPath(kRecoveryCopyExtension, owner)));
         RecoveryDraft draft;
         draft.selection = 4;
         draft.name = u"gamma";
         draft.colourLines = u"1";
         const std::wstring path = file.wstring();
-        RecoveryInfo info{kGoneEditor.processId, kGoneEditor.processStart, 0x01DB000000000002ULL,
+        RecoveryInfo info{owner.processId, owner.processStart, 0x01DB000000000002ULL,
                           std::u16string(path.begin(), path.end()), draft};
-        std::ofstream(copyPath(kRecoveryInfoExtension), std::ios::binary) << std::string_view(
+        std::ofstream(copyPath(kRecoveryInfoExtension, owner), std::ios::binary) << std::string_view(
             reinterpret_cast<const char*>(encodeRecoveryInfo(info).data()), encodeRecoveryInfo(info).size());
         return file;
     }
@@ -130,6 +130,24 @@ TEST_F(Recovery, EachAnswerLeavesWhatItMust) {
         for (const auto& entry : fs::directory_iterator(recovery_)) fs::remove(entry.path());
         resetApp();
     }
+}
+
+// One window, one document: after a Yes, the copies left and a different
+// command-line file each go to a new instance.
+TEST_F(Recovery, WhatThisWindowCannotHoldGoesToNewInstances) {
+    plantCopy();
+    plantCopy({0xFFFFFFF1u, 5});
+    const fs::path other = tempPath(L"other.tag");
+    Document empty;
+    ASSERT_TRUE(saveTagFile(empty, other));
+    ui().messageBoxAnswers = {IDYES};
+    ASSERT_TRUE(start(other.wstring()));
+    EXPECT_EQ(ui().messageBoxes.size(), 1u);
+    EXPECT_EQ(windowText(a().windows.main), windowTitle(tempPath(L"作業.tag").wstring(), true));
+    ASSERT_EQ(ui().processStarts.size(), 2u);
+    EXPECT_EQ(ui().processStarts[0].commandLine.find(L"tag"), std::wstring::npos) << "the rest: no file";
+    EXPECT_NE(ui().processStarts[1].commandLine.find(other.wstring()), std::wstring::npos);
+    EXPECT_EQ(leftInFolder().size(), 4u) << "this editor's copy and the one not asked about yet";
 }
 
 TEST_F(Recovery, DamagedCopiesAreKeptAsideAndLeftoversGo) {
