@@ -167,7 +167,10 @@ bool writeRecoveryCopy(App& app) {
                           ownCopyPath(kRecoveryCopyExtension)))
         return false;
     const RecoveryOwner owner = thisEditor();
-    RecoveryInfo info{owner.processId, owner.processStart, fileTimeNow(), u16(app.file.path), capturePaneDraft(app)};
+    std::error_code sizeError;
+    const std::uintmax_t size = fs::file_size(ownCopyPath(kRecoveryCopyExtension), sizeError);
+    RecoveryInfo info{owner.processId, owner.processStart, fileTimeNow(), u16(app.file.path), sizeError ? 0 : size,
+                      capturePaneDraft(app)};
     // Marked written before the side file, so a failed one is removed too.
     app.recovery.written = true;
     return writeBytes(ownCopyPath(kRecoveryInfoExtension), encodeRecoveryInfo(info));
@@ -222,12 +225,16 @@ RecoveredDocument offerRecoveryCopies(App& app, const std::wstring& commandLineP
             keepAside(folder, copy.stem);
             continue;
         }
+        std::error_code sizeError;
+        const std::uintmax_t size = fs::file_size(withStem(folder, copy.stem, kRecoveryCopyExtension), sizeError);
         claimCopy(folder, copy.stem);
         app.recovery.written = true;
         const std::wstring path = wide(copy.info.documentPath);
         app.file.path = fitsDocumentPath(path) ? path : std::wstring();
         recovered.taken = true;
         recovered.info = copy.info;
+        // A pane edit of another state of the document is not applied to this one.
+        if (sizeError || size != copy.info.copySize) recovered.info.draft.reset();
     }
     // One window, one document: the file asked for opens beside the one
     // recovered here, unless it is the same.

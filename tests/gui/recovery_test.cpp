@@ -71,7 +71,8 @@ protected:
         draft.colourLines = u"1";
         const std::wstring path = file.wstring();
         RecoveryInfo info{owner.processId, owner.processStart, 0x01DB000000000002ULL,
-                          std::u16string(path.begin(), path.end()), draft};
+                          std::u16string(path.begin(), path.end()), fs::file_size(copyPath(kRecoveryCopyExtension, owner)),
+                          draft};
         std::ofstream(copyPath(kRecoveryInfoExtension, owner), std::ios::binary) << std::string_view(
             reinterpret_cast<const char*>(encodeRecoveryInfo(info).data()), encodeRecoveryInfo(info).size());
         return file;
@@ -148,6 +149,22 @@ TEST_F(Recovery, WhatThisWindowCannotHoldGoesToNewInstances) {
     EXPECT_EQ(ui().processStarts[0].commandLine.find(L"tag"), std::wstring::npos) << "the rest: no file";
     EXPECT_NE(ui().processStarts[1].commandLine.find(other.wstring()), std::wstring::npos);
     EXPECT_EQ(leftInFolder().size(), 4u) << "this editor's copy and the one not asked about yet";
+}
+
+// An end between writing the copy and its side file: the pane edit was made
+// in another state of the document and is not applied to this one.
+TEST_F(Recovery, APaneEditOfAnotherStateIsNotApplied) {
+    const fs::path file = plantCopy();
+    Document later;
+    appendSyntax(later, "alpha", 1);
+    appendSyntax(later, "new", 1);
+    appendSyntax(later, "beta", 1);
+    ASSERT_TRUE(writeTagFileCopy(later, std::nullopt, copyPath(kRecoveryCopyExtension)));
+    ui().messageBoxAnswers = {IDYES};
+    ASSERT_TRUE(start(file.wstring()));
+    ASSERT_EQ(a().document.syntaxCount(), 6);
+    EXPECT_STREQ(a().document.syntaxAt(4)->name, "new");
+    EXPECT_EQ(windowText(a().windows.main), windowTitle(file.wstring(), true));
 }
 
 TEST_F(Recovery, DamagedCopiesAreKeptAsideAndLeftoversGo) {

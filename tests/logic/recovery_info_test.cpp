@@ -11,7 +11,7 @@ namespace lumaset {
 namespace {
 
 RecoveryInfo sample(bool withDraft) {
-    RecoveryInfo info{4242, 0x01DB123456789ABCULL, 0x01DB2222333344ULL, u"C:\\作業\\bbs session.tag", std::nullopt};
+    RecoveryInfo info{4242, 0x01DB123456789ABCULL, 0x01DB2222333344ULL, u"C:\\作業\\bbs session.tag", 1234, std::nullopt};
     if (withDraft) {
         RecoveryDraft d;
         d.selection = 7;

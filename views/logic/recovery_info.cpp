@@ -113,6 +113,7 @@ std::vector<std::uint8_t> encodeRecoveryInfo(const RecoveryInfo& info) {
     w.u64(info.processStart);
     w.u64(info.changedAt);
     w.text(info.documentPath);
+    w.u64(info.copySize);
     w.u8(info.draft ? kHasDraft : 0);
     if (const auto& d = info.draft) {
         w.u32(std::uint32_t(d->selection));
@@ -134,6 +135,7 @@ bool decodeRecoveryInfo(std::span<const std::uint8_t> bytes, RecoveryInfo& info)
     read.processStart = r.u64();
     read.changedAt = r.u64();
     read.documentPath = r.text();
+    read.copySize = r.u64();
     const std::uint8_t hasDraft = r.u8();
     if (hasDraft > kHasDraft) return false;
     if (hasDraft) {

@@ -35,6 +35,9 @@ struct RecoveryInfo {
     std::uint64_t processStart = 0;  // FILETIME ticks, tells a reused id apart
     std::uint64_t changedAt = 0;     // FILETIME ticks, UTC
     std::u16string documentPath;     // empty: untitled
+    // The size of the copy written just before this side file: an end
+    // between the two writes leaves a draft that belongs to another copy.
+    std::uint64_t copySize = 0;
     std::optional<RecoveryDraft> draft;
     bool operator==(const RecoveryInfo&) const = default;
 };
