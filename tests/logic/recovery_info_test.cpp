@@ -3,8 +3,6 @@
 // foreign is refused rather than half-read.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "views/logic/recovery_info.h"
 
 namespace lumaset {
@@ -41,23 +39,10 @@ TEST(RecoveryInfo, RoundTripsAndRefusesEveryCutOrGrownFile) {
         EXPECT_FALSE(decodeRecoveryInfo(grown, back));
         EXPECT_EQ(back, info) << "a refused file leaves the result alone";
     }
-}
-
-TEST(RecoveryInfo, RandomDamageNeverReadsPastTheBytes) {
-    const std::vector<std::uint8_t> good = encodeRecoveryInfo(sample(true));
-    std::mt19937 random(17);
-    for (int round = 0; round < 5000; ++round) {
-        std::vector<std::uint8_t> bytes = good;
-        for (int k = 0; k < 1 + round % 4; ++k) bytes[random() % bytes.size()] = std::uint8_t(random());
-        RecoveryInfo back;
-        if (decodeRecoveryInfo(bytes, back)) {
-            EXPECT_EQ(encodeRecoveryInfo(back), bytes);
-        }
-    }
-    // A text count far beyond the bytes present.
+    // A text count far beyond the bytes present (random damage is the fuzz
+    // target's part).
     std::vector<std::uint8_t> bytes = encodeRecoveryInfo(RecoveryInfo{});
-    const std::size_t countAt = 16 + 4 + 4 + 8 + 8;
-    bytes[countAt + 2] = 0xFF;
+    bytes[16 + 4 + 4 + 8 + 8 + 2] = 0xFF;
     RecoveryInfo back;
     EXPECT_FALSE(decodeRecoveryInfo(bytes, back));
 }
