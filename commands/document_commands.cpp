@@ -15,6 +15,7 @@
 #include "views/pane_steps.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
+#include "views/recovery.h"
 #include "ui/text_convert.h"
 #include "views/tree_mirror.h"
 #include "ui/ui_calls.h"
@@ -37,6 +38,7 @@ void reportStartFailed() { showErrorMessage(utf8FromWide(kStartFailedText)); }
 
 // The window shows whatever document is now in app().document, clean.
 void showDocument(App& state) {
+    dropRecoveryCopy(state);
     buildTree(state);
     showMemoText(state);
     state.file.modified = false;
@@ -89,6 +91,9 @@ int saveCommand() {
     markSavedState(state);
     state.file.modified = false;
     updateTitle();
+    // A pane edit not applied still counts; the timer settles it.
+    dropRecoveryCopy(state);
+    scheduleRecoveryCopy(state);
     return 1;
 }
 

@@ -309,6 +309,21 @@ bool loadTagFileFromBytes(Document& doc, std::span<const std::uint8_t> bytes, co
     return true;
 }
 
+namespace {
+
+void fillHeader(std::uint8_t* header, int syntaxCount, int messageFormatCount, int indexCount,
+                std::optional<std::string_view> memo) {
+    std::memset(header, 0, kTagFileHeaderSize);
+    std::memcpy(header, kTagFileMagic, sizeof kTagFileMagic);
+    put32(header + kVersionOffset, kCurrentTagVersion);
+    put16(header + kSyntaxCountOffset, std::uint32_t(syntaxCount));
+    put16(header + kMessageFormatCountOffset, std::uint32_t(messageFormatCount));
+    put16(header + kIndexCountOffset, std::uint32_t(indexCount));
+    if (memo) put16(header + kMemoLengthOffset, std::uint32_t(memo->size() + 1));
+}
+
+}  // namespace
+
 bool saveTagFile(Document& doc, const std::filesystem::path& path) {
     const std::string name = pathForMessage(path);
     const int syntaxCount = doc.syntaxCount();
@@ -333,13 +348,9 @@ bool saveTagFile(Document& doc, const std::filesystem::path& path) {
             r->messageFormat.kind != kNotMessage ? std::uint8_t(++messageFormatCount) : std::uint8_t(0);
     }
 
-    std::uint8_t header[kTagFileHeaderSize] = {};
-    std::memcpy(header, kTagFileMagic, sizeof kTagFileMagic);
-    put32(header + kVersionOffset, kCurrentTagVersion);
-    put16(header + kSyntaxCountOffset, std::uint32_t(syntaxCount));
-    put16(header + kMessageFormatCountOffset, std::uint32_t(messageFormatCount));
-    put16(header + kIndexCountOffset, std::uint32_t(indexCount));
-    if (doc.hasMemo()) put16(header + kMemoLengthOffset, std::uint32_t(doc.memoText().size() + 1));
+    std::uint8_t header[kTagFileHeaderSize];
+    fillHeader(header, syntaxCount, messageFormatCount, indexCount,
+               doc.hasMemo() ? std::optional(doc.memoText()) : std::nullopt);
 
     bool ok = file.write(header, sizeof header);
     for (int i = 0; ok && i < syntaxCount; ++i) ok = file.write(doc.syntaxAt(i), kStoredSyntaxRecordSize);
@@ -358,6 +369,41 @@ bool saveTagFile(Document& doc, const std::filesystem::path& path) {
         return false;
     }
     return true;
+}
+
+bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path) {
+    const int syntaxCount = doc.syntaxCount();
+    const int indexCount = doc.indexCount();
+    if ((memo && memo->size() >= std::size_t(kMaxMemoLength)) || syntaxCount > 0xFFFF || indexCount > 0xFFFF)
+        return false;
+    // One image and one write: the records' ordinals are set in the image,
+    // so the tables the undo history compares stay as they are.
+    std::vector<std::uint8_t> image(kTagFileHeaderSize);
+    int messageFormatCount = 0;
+    for (int i = 0; i < syntaxCount; ++i) {
+        const auto* r = reinterpret_cast<const std::uint8_t*>(doc.syntaxAt(i));
+        const std::size_t at = image.size();
+        image.insert(image.end(), r, r + kStoredSyntaxRecordSize);
+        const bool message = doc.syntaxAt(i)->messageFormat.kind != kNotMessage;
+        image[at + offsetof(SyntaxRecord, messageFormatOrdinal)] =
+            message ? std::uint8_t(++messageFormatCount) : std::uint8_t(0);
+    }
+    fillHeader(image.data(), syntaxCount, messageFormatCount, indexCount, memo);
+    if (indexCount != 0) {
+        const auto* entries = reinterpret_cast<const std::uint8_t*>(doc.indexTable.at(0));
+        image.insert(image.end(), entries, entries + std::size_t(indexCount) * kIndexEntrySize);
+    }
+    for (int i = 0; i < syntaxCount; ++i) {
+        const MessageFormat& format = doc.syntaxAt(i)->messageFormat;
+        const auto* f = reinterpret_cast<const std::uint8_t*>(&format);
+        if (format.kind != kNotMessage) image.insert(image.end(), f, f + kMessageFormatSize);
+    }
+    if (memo) {
+        image.insert(image.end(), memo->begin(), memo->end());
+        image.push_back(0);
+    }
+    SafeFileWriter file;
+    return file.create(path) && file.write(image.data(), image.size()) && file.commit();
 }
 
 }  // namespace lumaset

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/document.h"
 
@@ -29,5 +31,10 @@ bool loadTagFileFromBytes(Document& doc, std::span<const std::uint8_t> bytes,
 // Writes doc as version 4107. The previous file survives any failure. On
 // failure a message has been shown; only messageFormatOrdinal may have changed.
 bool saveTagFile(Document& doc, const std::filesystem::path& path);
+
+// The same file for a recovery copy, with the memo given (the memo edit's
+// text, which the document gets only at a save): quiet, since a copy is
+// written a second after each change, and doc is left as it is.
+bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path);
 
 }  // namespace lumaset

@@ -16,9 +16,11 @@
 #include "shell/context_menu.h"
 #include "shell/find_bar.h"
 #include "shell/logic/command_line.h"
+#include "shell/recovery_start.h"
 #include "shell/tree_drag.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
+#include "views/recovery.h"
 #include "views/tree_mirror.h"
 #include "ui/win_paths.h"
 
@@ -136,6 +138,8 @@ void onCreate(App& app, HWND window) {
 
 void onDestroy(App& app, HWND window) {
     PostQuitMessage(0);
+    // Closed after the save question: whatever was not saved was let go.
+    dropRecoveryCopy(app);
     MainWindows& w = app.windows;
     if (w.inClipboardChain) {
         ChangeClipboardChain(window, w.nextClipboardViewer);
@@ -283,6 +287,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE: onActivate(a, wParam); return 0;
     case WM_SETFOCUS: restoreFocus(a, a.windows.lastFocus); return 0;
     case WM_CLOSE: onClose(window); return 0;
+    case WM_TIMER:
+        if (wParam == kRecoveryTimerId) onRecoveryTimer(a);
+        return 0;
     case WM_NOTIFY: return onNotify(a, reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND: onCommand(a, wParam, lParam); return 0;
     case WM_INITMENUPOPUP: onInitMenuPopup(a); return 0;
@@ -333,7 +340,9 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
 
     const std::wstring path = filePathFromCommandLine(commandLineTail ? commandLineTail : L"");
     loadRecentFiles();
-    if (!openStartupDocument(a, path)) {
+    // Unsaved work of an editor that ended comes before any file.
+    const RecoveredDocument recovered = offerRecoveryCopies(a, path.empty() ? path : fullPath(path));
+    if (!recovered.taken && !openStartupDocument(a, path)) {
         DestroyWindow(main);
         return false;
     }
@@ -344,6 +353,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     startHistory(a);
     // The controls start enabled; this greys what the selection rules out.
     refreshCommandStates(a);
+    finishRecovery(a, recovered);
 
     ShowWindow(main, showCommand);
     SetFocus(w.tree);

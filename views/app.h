@@ -112,6 +112,12 @@ struct TreeDragState {
     HTREEITEM hover = nullptr;      // the item shown as drop target
 };
 
+// The recovery copy of unsaved work (views/recovery.h).
+struct RecoveryState {
+    bool timerArmed = false;
+    bool written = false;  // this editor's copy is on disk
+};
+
 struct App;
 
 // What the last search looked for, for F3 with the find bar closed, and the
@@ -142,6 +148,7 @@ struct App {
     FindState find;
     EditHistory history;
     TreeDragState treeDrag;
+    RecoveryState recovery;
 };
 
 App& app();

@@ -4,6 +4,7 @@
 #include "views/document_state.h"
 #include "views/logic/kept_records.h"
 #include "views/pane_steps.h"
+#include "views/recovery.h"
 #include "views/tree_mirror.h"
 #include "ui/captions.h"
 #include "ui/ui_calls.h"
@@ -27,6 +28,7 @@ TableState captureView(App& app) {
 }
 
 void updateModifiedMark(App& app) {
+    scheduleRecoveryCopy(app);
     const bool modified = !app.history.log.atSavedState() || app.history.memoEdited;
     if (modified == app.file.modified) return;
     app.file.modified = modified;
@@ -172,7 +174,7 @@ void markSavedState(App& app) {
 bool repairLoadedDepths(App& app) {
     if (repairSyntaxDepths(app.document) == 0) return false;
     app.history.log.replaceCurrent(captureView(app));
-    app.history.log.markUnsaved();
+    app.history.log.forgetSaved();
     markModified();
     const std::wstring name = app.file.path.empty() ? std::wstring(L"(新規)") : app.file.path;
     showMessageBox(app.windows.main, name + kDepthsRepairedText, kEditorCaption, MB_ICONINFORMATION | MB_OK);
@@ -180,5 +182,12 @@ bool repairLoadedDepths(App& app) {
 }
 
 void noteMemoEdited(App& app) { app.history.memoEdited = true; }
+
+void markNeverSaved(App& app) {
+    app.history.log.forgetSaved();
+    app.file.modified = true;
+    updateTitle();
+    scheduleRecoveryCopy(app);
+}
 
 }  // namespace lumaset

@@ -30,5 +30,8 @@ void markSavedState(App& app);
 bool repairLoadedDepths(App& app);
 // The memo changed: the mark stays whatever the tables do, until a save.
 void noteMemoEdited(App& app);
+// The tables were never saved as they are (a recovered copy): the modified
+// mark stays through undo and redo until a save.
+void markNeverSaved(App& app);
 
 }  // namespace lumaset

@@ -2,11 +2,13 @@
 
 #include "views/app.h"
 #include "views/logic/window_title.h"
+#include "views/recovery.h"
 
 namespace lumaset {
 
 void markModified() {
     App& state = app();
+    scheduleRecoveryCopy(state);
     if (state.file.modified) return;
     state.file.modified = true;
     updateTitle();
@@ -15,6 +17,7 @@ void markModified() {
 bool documentHasChanges(const App& app) { return app.file.modified || app.selection.draftEdited; }
 
 void markDraftEdited(App& app, std::uint8_t fields) {
+    scheduleRecoveryCopy(app);
     SelectionState& selection = app.selection;
     selection.draftFields |= fields;
     if (selection.draftEdited) return;

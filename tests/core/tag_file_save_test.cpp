@@ -244,6 +244,33 @@ TEST_F(TagFileSave, EveryFailingStepKeepsTheOldFile) {
     EXPECT_EQ(readFileBytes(path).size(), 68 + 6 * 684 + 61 + 2 * 234 + doc.memoText().size() + 1);
 }
 
+// A recovery copy is the file a save would write, with the memo given;
+// it leaves the document alone and fails without a word.
+TEST_F(TagFileSave, RecoveryCopyIsTheSavedFileQuietly) {
+    fillDocument(doc);
+    for (int i = 0; i < doc.syntaxCount(); ++i) doc.syntaxAt(i)->messageFormatOrdinal = 99;
+    const auto copy = folder / "copy.tag";
+    const auto saved = folder / "saved.tag";
+    ASSERT_TRUE(writeTagFileCopy(doc, doc.memoText(), copy));
+    for (int i = 0; i < doc.syntaxCount(); ++i) EXPECT_EQ(doc.syntaxAt(i)->messageFormatOrdinal, 99);
+    ASSERT_TRUE(saveTagFile(doc, saved));
+    EXPECT_EQ(readFileBytes(copy), readFileBytes(saved));
+    ASSERT_TRUE(writeTagFileCopy(doc, std::nullopt, copy));
+    Document loaded;
+    ASSERT_TRUE(loadTagFile(loaded, copy));
+    EXPECT_FALSE(loaded.hasMemo());
+
+    const Bytes before = readFileBytes(copy);
+    fileFaults() = {};
+    fileFaults().failFlushAt = 1;
+    EXPECT_FALSE(writeTagFileCopy(doc, doc.memoText(), copy));
+    fileFaults() = {};
+    EXPECT_EQ(readFileBytes(copy), before);
+    EXPECT_FALSE(writeTagFileCopy(doc, std::string(kMaxMemoLength, 'm'), copy));
+    EXPECT_TRUE(recordedErrors().empty());
+    EXPECT_EQ(folder.entries().size(), 2u) << "no temporary file is left";
+}
+
 TEST_F(TagFileSave, MissingFilesAndFoldersAreReported) {
     const auto nowhere = folder.path() / "no such folder" / "x.tag";
     EXPECT_FALSE(saveTagFile(doc, nowhere));

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <utility>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "pattern/derived_fields.h"
 #include "pattern/pattern_code.h"
 #include "views/logic/recent_file_list.h"
+#include "views/logic/recovery_info.h"
 
 namespace lumaset {
 namespace {
@@ -126,18 +130,24 @@ protected:
     }
 
     Editor startEditor(const fs::path& file) {
+        const DWORD processId = launchEditor(file);
+        return processId ? waitForWindow(processId) : Editor{};
+    }
+
+    // Started, without waiting for its window (a question may come first).
+    DWORD launchEditor(const fs::path& file) {
         std::wstring commandLine = L"\"" + editor_.wstring() + L"\" \"" + file.wstring() + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
         if (!CreateProcessW(editor_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &process)) {
-            return {};
+            return 0;
         }
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         started_.push_back(process.dwProcessId);
-        return waitForWindow(process.dwProcessId);
+        return process.dwProcessId;
     }
 
     // The instance that `parent` starts next.
@@ -154,7 +164,6 @@ protected:
 
     const fs::path& folder() const { return folder_; }
 
-private:
     Editor waitForWindow(DWORD processId) {
         for (int tries = 0; tries < 300; ++tries) {
             if (HWND window = editorWindowOf(processId)) return {processId, window};
@@ -163,6 +172,7 @@ private:
         return {processId, nullptr};
     }
 
+private:
     void endEditor(DWORD processId) {
         HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
         if (!process) return;
@@ -379,6 +389,182 @@ TEST_F(EndToEnd, ASyntaxEditedWithKeysOnlyIsSavedAsTyped) {
     const std::uint8_t expected[] = {PartRef, '1', TextRun, 4, ' ', 'x', 'y', 'z', End};
     EXPECT_EQ(std::memcmp(alpha.titleCode, expected, sizeof expected), 0);
     EXPECT_STREQ(alpha.name, "alpha");
+}
+
+// Recovery copies between editors: each test keeps its own folder, so no
+// copy of another test is offered.
+class RecoveryEndToEnd : public EndToEnd {
+protected:
+    void SetUp() override {
+        EndToEnd::SetUp();
+        wchar_t previous[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"LUMASET_RECOVERY_FOLDER", previous, MAX_PATH);
+        previous_ = previous;
+        recovery_ = folder() / L"recovery";
+        SetEnvironmentVariableW(L"LUMASET_RECOVERY_FOLDER", recovery_.c_str());
+        file_ = folder() / L"復元.tag";
+        Document doc;
+        SyntaxRecord record = blankSystemRecord();
+        std::strcpy(record.name, "alpha");
+        record.depth = 1;
+        doc.insertSyntax(doc.syntaxCount(), record);
+        deriveRecordFields(doc, doc.syntaxCount() - 1);
+        ASSERT_TRUE(saveTagFile(doc, file_));
+    }
+    void TearDown() override {
+        EndToEnd::TearDown();
+        SetEnvironmentVariableW(L"LUMASET_RECOVERY_FOLDER", previous_.empty() ? nullptr : previous_.c_str());
+    }
+
+    std::vector<std::wstring> leftInFolder() const {
+        std::vector<std::wstring> names;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(recovery_, error))
+            names.push_back(entry.path().filename().wstring());
+        return names;
+    }
+    // The side file of this editor's copy, once it holds what `done` wants.
+    bool waitForCopy(const Editor& editor, const std::function<bool(const RecoveryInfo&)>& done) {
+        for (int tries = 0; tries < 60; ++tries) {
+            for (const auto& entry : fs::directory_iterator(recovery_, ignored_)) {
+                const std::wstring stem = entry.path().stem().wstring();
+                const auto owner = ownerOfStem(std::u16string(stem.begin(), stem.end()));
+                if (!owner || owner->processId != editor.processId || entry.path().extension() != L".info") continue;
+                std::ifstream in(entry.path(), std::ios::binary);
+                const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+                RecoveryInfo info;
+                if (decodeRecoveryInfo(bytes, info) && done(info)) return true;
+            }
+            pumpFor(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    fs::path recovery_, file_;
+    std::wstring previous_;
+    std::error_code ignored_;
+};
+
+void crash(const Editor& editor) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, editor.processId);
+    ASSERT_TRUE(process);
+    TerminateProcess(process, 3);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+}
+
+// A message box of that process, and the text it shows.
+HWND questionOf(DWORD processId, std::wstring* text) {
+    for (int tries = 0; tries < 150; ++tries) {
+        HWND found = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w && !found; w = GetWindow(w, GW_HWNDNEXT)) {
+            wchar_t className[32] = {};
+            GetClassNameW(w, className, 32);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == processId && std::wstring(className) == L"#32770" && IsWindowVisible(w)) found = w;
+        }
+        if (found) {
+            wchar_t shown[1024] = {};
+            GetDlgItemTextW(found, 0xFFFF, shown, 1024);
+            *text = shown;
+            return found;
+        }
+        pumpFor(std::chrono::milliseconds(100));
+    }
+    return nullptr;
+}
+
+// A change: a new syntax after "alpha", selected and shown in the pane.
+void newSyntaxAfterAlpha(const Editor& editor) {
+    HWND tree = treeOf(editor.window);
+    HTREEITEM alpha = nextItem(tree, nextItem(tree, nextItem(tree, nullptr, TVGN_ROOT), TVGN_NEXT), TVGN_CHILD);
+    sendTo(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(alpha));
+    sendTo(editor.window, WM_COMMAND, MAKEWPARAM(40015, 0), 0);
+}
+
+TEST_F(RecoveryEndToEnd, AKilledEditorsWorkComesBackWithTheTextTypedInThePane) {
+    const Editor one = startEditor(file_);
+    ASSERT_TRUE(one.window);
+    waitForTitle(one.window, titleFor(file_));
+    newSyntaxAfterAlpha(one);
+    HWND name = GetDlgItem(FindWindowExW(one.window, nullptr, L"#32770", nullptr), 1000);
+    ASSERT_TRUE(name);
+    sendTo(name, EM_SETSEL, 0, -1);
+    for (wchar_t ch : std::wstring(L"電報x")) PostMessageW(name, WM_CHAR, ch, 1);
+    // Typed, not applied, and the editor ends as in a crash.
+    ASSERT_TRUE(waitForCopy(one, [](const RecoveryInfo& info) { return info.draft && info.draft->name == u"電報x"; }));
+    crash(one);
+
+    std::wstring text;
+    const DWORD two = launchEditor(file_);
+    HWND question = questionOf(two, &text);
+    ASSERT_TRUE(question) << "no recovery question";
+    EXPECT_EQ(text.rfind(file_.wstring(), 0), 0u) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"保存されていない変更が残っています。復元しますか？"), std::wstring::npos);
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    const Editor recovered = waitForWindow(two);
+    ASSERT_TRUE(recovered.window);
+    const std::wstring changed = file_.wstring() + L" (更新) - Tarvelonカラー構文エディタ";
+    EXPECT_EQ(waitForTitle(recovered.window, changed), changed);
+
+    sendTo(recovered.window, WM_COMMAND, MAKEWPARAM(40003, 0), 0);  // save
+    EXPECT_EQ(waitForTitle(recovered.window, titleFor(file_)), titleFor(file_));
+    Document saved;
+    ASSERT_TRUE(loadTagFile(saved, file_));
+    ASSERT_EQ(saved.syntaxCount(), 5);
+    EXPECT_STREQ(saved.syntaxAt(3)->name, "alpha");
+    EXPECT_STREQ(saved.syntaxAt(4)->name, "\x93\x64\x95\xF1x");  // 電報x in cp932
+    pumpFor(std::chrono::milliseconds(1500));
+    EXPECT_TRUE(leftInFolder().empty()) << "the save removed the copy";
+}
+
+TEST_F(RecoveryEndToEnd, NoKeepsTheCopyAsideAndExitWithoutSavingLeavesNothing) {
+    const auto bytesOf = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<char> original = bytesOf(file_);
+    const Editor one = startEditor(file_);
+    ASSERT_TRUE(one.window);
+    waitForTitle(one.window, titleFor(file_));
+    newSyntaxAfterAlpha(one);
+    ASSERT_TRUE(waitForCopy(one, [](const RecoveryInfo&) { return true; }));
+    // A second editor beside it is not offered the running one's copy.
+    const Editor beside = startEditor(file_);
+    ASSERT_TRUE(beside.window) << "a running editor's copy was offered";
+    crash(one);
+
+    std::wstring text;
+    const DWORD two = launchEditor(file_);
+    HWND question = questionOf(two, &text);
+    ASSERT_TRUE(question);
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    const Editor reopened = waitForWindow(two);
+    ASSERT_TRUE(reopened.window);
+    EXPECT_EQ(waitForTitle(reopened.window, titleFor(file_)), titleFor(file_));
+    std::vector<std::wstring> kept = leftInFolder();
+    ASSERT_EQ(kept.size(), 2u);
+    for (const std::wstring& name : kept) EXPECT_NE(name.find(L".kept-"), std::wstring::npos);
+
+    // A change, its copy, then Exit answered No: only the kept pair stays.
+    newSyntaxAfterAlpha(reopened);
+    ASSERT_TRUE(waitForCopy(reopened, [](const RecoveryInfo&) { return true; }));
+    EXPECT_EQ(leftInFolder().size(), 4u);
+    PostMessageW(reopened.window, WM_COMMAND, MAKEWPARAM(40005, 0), 0);
+    HWND save = questionOf(two, &text);
+    ASSERT_TRUE(save) << "no save question";
+    PostMessageW(save, WM_COMMAND, IDNO, 0);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, two);
+    for (int tries = 0; tries < 100 && process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++tries)
+        pumpFor(std::chrono::milliseconds(100));
+    if (process) CloseHandle(process);
+    EXPECT_EQ(leftInFolder(), kept);
+    EXPECT_EQ(bytesOf(file_), original);
+
+    // A third start finds nothing to offer.
+    const Editor three = startEditor(file_);
+    ASSERT_TRUE(three.window) << "a kept copy was offered again";
 }
 
 }  // namespace

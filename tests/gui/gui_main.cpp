@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 namespace {
 
 // Under a virtual X display there is no window manager to confirm that a
@@ -19,6 +22,16 @@ void useUnmanagedWindowsUnderWine() {
     RegCloseKey(key);
 }
 
+// Recovery copies of this run go to a folder of its own, so no copy that
+// another run left is offered to these tests, and none of theirs stays.
+std::wstring useOwnRecoveryFolder() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"lumaset-recovery-" + std::to_wstring(GetCurrentProcessId());
+    SetEnvironmentVariableW(L"LUMASET_RECOVERY_FOLDER", folder.c_str());
+    return folder;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,6 +39,10 @@ int main(int argc, char** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
+    const std::filesystem::path recoveryFolder = useOwnRecoveryFolder();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(recoveryFolder, ignored);
+    return result;
 }

@@ -65,8 +65,9 @@ public:
     int undoSteps() const { return cursor_; }
     int redoSteps() const { return int(states_.size()) - 1 - cursor_; }
     void markSaved() { savedAt_ = cursor_; }
-    // No state of the history is what the file holds.
-    void markUnsaved() { savedAt_ = -1; }
+    // No state of the history is what the file holds (a repaired load, a
+    // recovered copy).
+    void forgetSaved() { savedAt_ = -1; }
     bool atSavedState() const { return savedAt_ == cursor_; }
     // Bytes held by the states: record images counted once however many
     // states share them, plus each state's own vectors.
