@@ -408,7 +408,7 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).right - rectOf(IDC_TITLE_HELP).left, button.right - button.left);
     // Half the first width or less: nothing moves, and the next widening
     // counts from the last accepted width.
-    RECT created{0, 0, 275, 211};  // the dialog's own size
+    RECT created{0, 0, 275, 221};  // the dialog's own size
     MapDialogRect(pane(), &created);
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 2, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 40);
