@@ -208,11 +208,14 @@ void onInitDialog(App& app, HWND pane) {
     state->initialHeight = client.bottom;
 }
 
-// Wider than half the first width: the fields grow with the pane and the
-// ">>" buttons stay at their right ends.
+// The fields follow the pane's width and the ">>" buttons stay at their
+// right ends, down to just over half the first width.
 void followWidth(HWND pane, int width) {
     PaneWindowState* state = paneState(pane);
-    if (!state || width <= state->initialWidth / 2) return;
+    if (!state) return;
+    // Narrower than that, the controls stop at half the first width and the
+    // pane scrolls, instead of staying as wide as they last were.
+    width = std::max(width, state->initialWidth / 2 + 1);
     const int d = width - state->lastWidth;
     state->lastWidth = width;
     if (d == 0) return;

@@ -406,15 +406,22 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     EXPECT_EQ(rectOf(IDC_NAME).left, name.left);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 40);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).right - rectOf(IDC_TITLE_HELP).left, button.right - button.left);
-    // Half the first width or less: nothing moves, and the next widening
-    // counts from the last accepted width.
+    // Half the first width or less: the controls stop just over half, and
+    // the pane scrolls sideways to reach the rest.
     RECT created{0, 0, 275, 221};  // the dialog's own size
     MapDialogRect(pane(), &created);
-    SetWindowPos(pane(), nullptr, 0, 0, created.right / 2, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 40);
-    // Just over half: accepted.
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    EXPECT_TRUE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
+    SendMessageW(pane(), WM_HSCROLL, SB_BOTTOM, 0);
+    RECT view{};
+    GetClientRect(pane(), &view);
+    EXPECT_LE(rectOf(IDC_TITLE_HELP).right, view.right) << "the last >> scrolled into view";
+    SendMessageW(pane(), WM_HSCROLL, SB_TOP, 0);
+    // Just over half: no bar.
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 2 + 1, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
     SetWindowPos(pane(), nullptr, 0, 0, width + 10, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 10);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 10);
