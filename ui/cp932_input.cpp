@@ -62,7 +62,11 @@ struct EditState {
     Cp932InputRule rule;
     Refusal told = Refusal::None;  // the balloon of the current burst
     DWORD lastRefusal = 0;
+    HWND ownBalloon = nullptr;     // where the edit shows no balloon itself
 };
+
+constexpr UINT_PTR kBalloonTimer = 0x4C54;
+constexpr UINT kBalloonMs = 4000;
 
 // A pause this long between refused keys starts a new burst.
 constexpr DWORD kBurstGapMs = 3000;
@@ -83,6 +87,45 @@ Refusal refuseCharacter(HWND edit, const Cp932InputRule& rule, wchar_t ch) {
     return width > roomForInput(edit, rule) ? Refusal::Full : Refusal::None;
 }
 
+void hideOwnBalloon(HWND edit, EditState& state) {
+    if (!state.ownBalloon) return;
+    KillTimer(edit, kBalloonTimer);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = edit;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    SendMessageW(state.ownBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Some edit controls (Wine's) show no balloon of their own: a tracking
+// balloon tooltip under the caret says the same, for a few seconds.
+void showOwnBalloon(HWND edit, EditState& state, const wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = edit;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    if (!state.ownBalloon) {
+        state.ownBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                           WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, edit,
+                                           nullptr, nullptr, nullptr);
+        if (!state.ownBalloon) return;
+        SendMessageW(state.ownBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessageW(state.ownBalloon, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    POINT caret{};
+    GetCaretPos(&caret);
+    RECT client{};
+    GetClientRect(edit, &client);
+    caret.y = std::min(caret.y + LONG(GetSystemMetrics(SM_CYCURSOR) / 2), client.bottom);
+    ClientToScreen(edit, &caret);
+    SendMessageW(state.ownBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(caret.x, caret.y));
+    SendMessageW(state.ownBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SetTimer(edit, kBalloonTimer, kBalloonMs, nullptr);
+}
+
 // A beep alone is no answer on a muted machine: the balloon says why, once
 // per burst of refused keys, as a number-only field does.
 void tellRefusal(HWND edit, EditState& state, Refusal why) {
@@ -92,9 +135,9 @@ void tellRefusal(HWND edit, EditState& state, Refusal why) {
     state.lastRefusal = now;
     if (!newBurst) return;
     state.told = why;
-    EDITBALLOONTIP tip{sizeof(tip), L"", why == Refusal::NoCode ? kCannotStoreCharacterText : kFieldFullText,
-                       TTI_NONE};
-    SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+    const wchar_t* text = why == Refusal::NoCode ? kCannotStoreCharacterText : kFieldFullText;
+    EDITBALLOONTIP tip{sizeof(tip), L"", text, TTI_NONE};
+    if (!SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) showOwnBalloon(edit, state, text);
 }
 
 LRESULT paste(HWND edit, const Cp932InputRule& rule) {
@@ -147,16 +190,25 @@ LRESULT CALLBACK cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARA
             tellRefusal(edit, *state, why);
             return 0;
         }
-        if (wParam >= 0x20) state->told = Refusal::None;  // a key went in: the burst is over
+        if (wParam >= 0x20) {  // a key went in: the burst is over
+            state->told = Refusal::None;
+            hideOwnBalloon(edit, *state);
+        }
         break;
     }
+    case WM_TIMER:
+        if (wParam != kBalloonTimer) break;
+        hideOwnBalloon(edit, *state);
+        return 0;
     case WM_KILLFOCUS:
         state->told = Refusal::None;
+        hideOwnBalloon(edit, *state);
         break;
     case WM_PASTE:
         return paste(edit, state->rule);
     case WM_NCDESTROY:
         RemoveWindowSubclass(edit, cp932SubclassProc, kSubclassId);
+        if (state->ownBalloon) DestroyWindow(state->ownBalloon);
         delete state;
         break;
     }
