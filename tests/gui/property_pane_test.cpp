@@ -442,5 +442,22 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     }
 }
 
+TEST_F(PaneTest, AnUnreadableTitleIsReportedOncePerSelectionWithItsSyntaxsName) {
+    startWith({{"good", 1}, {"bad", 1}});
+    record(4).titleCode[0] = 0xEE;  // no such opcode: only a damaged file has it
+    const SyntaxRecord stored = record(4);
+    const std::string told = "「bad」\nタイトルの構文の変換に失敗しました。";
+    select(4);
+    EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{told});
+    fillProperties(a());  // a refill while it stays selected (after an undo, say)
+    EXPECT_EQ(ui().messageTexts().size(), 1u);
+    // Leaving asks nothing, adds no "Internal error" and keeps the bytes.
+    select(3);
+    EXPECT_EQ(ui().messageTexts().size(), 1u);
+    EXPECT_EQ(std::memcmp(&record(4), &stored, sizeof stored), 0);
+    select(4);
+    EXPECT_EQ(ui().messageTexts(), (std::vector<std::string>{told, told}));
+}
+
 }  // namespace
 }  // namespace lumaset::testing
