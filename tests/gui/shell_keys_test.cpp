@@ -48,6 +48,15 @@ protected:
                      reinterpret_cast<LPARAM>(position ? itemForRecord(a(), position) : a().tree.rootItem));
         pumpMessages();
     }
+    // A syntax selected, so the pane shows, and the find bar open.
+    void startWithEveryPlaceShown() {
+        ASSERT_TRUE(start());
+        appendSyntax(a().document, "alpha", 1);
+        buildTree(a());
+        selectRecord(3);
+        showFindBar(a());
+        pumpMessages();
+    }
     void typeIntoMemo(const std::wstring& text) {
         for (wchar_t ch : text) SendMessageW(a().windows.memo, WM_CHAR, ch, 1);
         pumpMessages();
@@ -333,13 +342,8 @@ std::vector<FocusPlace> focusPlaces() {
 }
 
 TEST_F(KeysTest, TheMainWindowsKeysWorkWhereverTheFocusIsAndEditingKeysStayWithTheControl) {
-    ASSERT_TRUE(start());
+    ASSERT_NO_FATAL_FAILURE(startWithEveryPlaceShown());
     const MainWindows& w = a().windows;
-    appendSyntax(a().document, "alpha", 1);
-    buildTree(a());
-    selectRecord(3);
-    showFindBar(a());
-    pumpMessages();
     std::vector<int> commands;
     SetWindowSubclass(w.main, recordAccelerator, 1, reinterpret_cast<DWORD_PTR>(&commands));
     struct Key {
@@ -411,13 +415,8 @@ TEST_F(KeysTest, TheMainWindowsKeysWorkWhereverTheFocusIsAndEditingKeysStayWithT
 }
 
 TEST_F(KeysTest, AfterABoxOrADialogTheFocusIsBackWhereItWas) {
-    ASSERT_TRUE(start());
+    ASSERT_NO_FATAL_FAILURE(startWithEveryPlaceShown());
     const MainWindows& w = a().windows;
-    appendSyntax(a().document, "alpha", 1);
-    buildTree(a());
-    selectRecord(3);
-    showFindBar(a());
-    pumpMessages();
     // The index editor for real, opened from a pane field.
     const auto scriptedDialogs = uiHooks().modalDialog;
     {
