@@ -284,9 +284,16 @@ void onChangeClipboardChain(App& app, WPARAM wParam, LPARAM lParam) {
 // in the rectangle the system suggests.
 void onDpiChanged(App& app, HWND window, const RECT& suggested) {
     MainWindows& w = app.windows;
+    // The pattern font is measured from the name field's font: give it the
+    // pane's rescaled dialog font first. The find bar takes that font too.
+    const auto dialogFont = WPARAM(SendMessageW(w.propertyPane, WM_GETFONT, 0, 0));
+    SendMessageW(GetDlgItem(w.propertyPane, IDC_NAME), WM_SETFONT, dialogFont, FALSE);
     HFONT oldFont = w.patternFont;
     applyPatternFont(app);
     if (oldFont) DeleteObject(oldFont);
+    if (w.findBar)
+        for (HWND child = GetWindow(w.findBar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageW(child, WM_SETFONT, dialogFont, TRUE);
     if (w.toolbar) {
         DestroyWindow(w.toolbar);
         w.toolbar = createToolbar(app);

@@ -1,5 +1,7 @@
 #include "gui/gui_support.h"
 
+#include <commctrl.h>
+
 #include "shell/main_window.h"
 
 namespace lumaset::testing {
@@ -155,6 +157,24 @@ TEST_F(LayoutTest, MovingTheWindowCarriesThePane) {
     SetWindowPos(a().windows.main, nullptr, 137, 91, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pumpMessages();
     expectLayout(a().layout.splitPosition);
+}
+
+TEST_F(LayoutTest, ANewDpiTakesTheSuggestedRectangleAndKeepsEveryPartWorking) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    RECT suggested{40, 30, 40 + 1000, 30 + 700};
+    SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    pumpMessages();
+    RECT now{};
+    GetWindowRect(w.main, &now);
+    EXPECT_EQ(now.left, suggested.left);
+    EXPECT_EQ(now.top, suggested.top);
+    EXPECT_EQ(now.right - now.left, 1000);
+    // A new toolbar, with its buttons, under which the panes are laid out.
+    ASSERT_TRUE(IsWindow(w.toolbar) && IsWindowVisible(w.toolbar));
+    EXPECT_EQ(SendMessageW(w.toolbar, TB_BUTTONCOUNT, 0, 0), 16);
+    expectLayout(a().layout.splitPosition);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(w.memo, WM_GETFONT, 0, 0)), w.patternFont);
 }
 
 }  // namespace
