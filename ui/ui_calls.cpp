@@ -68,7 +68,7 @@ class CentreOverOwner {
 public:
     explicit CentreOverOwner(HWND owner) {
         if (!owner || centreRequest) return;
-        request_.owner = owner;
+        request_.owner = GetAncestor(owner, GA_ROOT);  // a box's owner is always a top-level window
         request_.hook = SetWindowsHookExW(WH_CBT, centreHook, nullptr, GetCurrentThreadId());
         if (request_.hook) centreRequest = &request_;
     }
