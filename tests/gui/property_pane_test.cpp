@@ -418,6 +418,16 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     GetClientRect(pane(), &view);
     EXPECT_LE(rectOf(IDC_TITLE_HELP).right, view.right) << "the last >> scrolled into view";
     SendMessageW(pane(), WM_HSCROLL, SB_TOP, 0);
+    // Too low as well: 適用 is reached by scrolling down.
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, created.bottom / 2, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(GetWindowLongW(pane(), GWL_STYLE) & WS_VSCROLL);
+    SendMessageW(pane(), WM_VSCROLL, SB_BOTTOM, 0);
+    GetClientRect(pane(), &view);
+    EXPECT_LE(rectOf(IDOK).bottom, view.bottom);
+    EXPECT_GE(rectOf(IDOK).top, 0);
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(rectOf(IDC_NAME).top, name.top) << "scrolled back with the bar gone";
     // Just over half: no bar.
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 2 + 1, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
