@@ -12,6 +12,7 @@
 #include "document/error_message.h"
 #include "resources/resource_ids.h"
 #include "ui/cp932_input.h"
+#include "ui/dpi.h"
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 #include "views/app.h"
@@ -121,12 +122,17 @@ HTREEITEM insertSyntaxItem(HWND tree, HTREEITEM parent, int position, const Synt
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-HIMAGELIST createMarks() {
-    HIMAGELIST marks = ImageList_Create(kMarkSize, kMarkSize, ILC_COLOR24, 2, 0);
+// The marks drawn nearest the dialog's DPI.
+HIMAGELIST createMarks(HWND dialog) {
+    const int dpi = dpiOf(dialog);
+    const int size = kMarkSize * nearestDrawingPercent(dpi) / 100;
+    HIMAGELIST marks = ImageList_Create(size, size, ILC_COLOR24, 2, 0);
     if (!marks) return nullptr;
-    for (int id : {IDB_INDEX_NOT_MEMBER, IDB_INDEX_MEMBER}) {  // image 0, image 1
+    const int ids[] = {bitmapForDpi(dpi, IDB_INDEX_NOT_MEMBER, IDB_INDEX_NOT_MEMBER_150, IDB_INDEX_NOT_MEMBER_200),
+                       bitmapForDpi(dpi, IDB_INDEX_MEMBER, IDB_INDEX_MEMBER_150, IDB_INDEX_MEMBER_200)};
+    for (int id : ids) {  // image 0, image 1
         auto bitmap = static_cast<HBITMAP>(
-            LoadImageW(programInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, kMarkSize, kMarkSize, 0));
+            LoadImageW(programInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, size, size, 0));
         ImageList_Add(marks, bitmap, nullptr);
         if (bitmap) DeleteObject(bitmap);
     }
@@ -169,7 +175,7 @@ BOOL onIndexInit(HWND dialog, IndexDialogState* state) {
 
     HWND tree = GetDlgItem(dialog, IDC_INDEX_TREE);
     SetWindowSubclass(tree, indexTreeProc, kTreeSubclassId, 0);
-    state->marks = createMarks();
+    state->marks = createMarks(dialog);
     SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state->marks));
     fillSyntaxTree(tree, *state);
     if (!state->items.empty()) {

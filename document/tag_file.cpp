@@ -34,6 +34,9 @@ constexpr const char kTitleTooLong[] =
 
 // Replacement titles, in cp932 as titles are stored.
 constexpr const char kConversionErrorTitle[] = "\x95\xcf\x8a\xb7\x83\x47\x83\x89\x81\x5b";  // 変換エラー
+// A message about what a file holds, with the file's name above it.
+std::string aboutFile(const std::string& name, const char* text) { return name + "\n" + text; }
+
 constexpr const char kTooLongTitle[] = "\x83\x5e\x83\x43\x83\x67\x83\x8b\x92\xb7\x82\xb7\x82\xac";  // タイトル長すぎ
 
 // Header layout.
@@ -162,7 +165,7 @@ private:
         const std::uint32_t v = header.version;
         if (v < 4106 || (v == 4106 && header.messageFormatCount != 0)) {
             if (v == 4106) {
-                showErrorMessage(kMessageFormatsIgnored);
+                showErrorMessage(aboutFile(name_, kMessageFormatsIgnored));
                 if (!skip(std::uint64_t(header.messageFormatCount) * kLegacyMessageFormat)) return false;
             }
             for (int i = 0; i < doc_.syntaxCount(); ++i) doc_.syntaxAt(i)->messageFormatOrdinal = 0;
@@ -177,7 +180,7 @@ private:
             ++read;
         }
         if (read < header.messageFormatCount) {
-            showErrorMessage(kPartlyInconsistent);
+            showErrorMessage(aboutFile(name_, kPartlyInconsistent));
             if (!skip(std::uint64_t(header.messageFormatCount - read) * kMessageFormatSize)) return false;
         }
         return true;
@@ -212,7 +215,7 @@ void buildLegacyTitle(std::uint8_t* r) {
     std::memcpy(title, text, std::strlen(text));
 }
 
-void compileLegacyTitle(Document& doc, int position) {
+void compileLegacyTitle(Document& doc, int position, const std::string& name) {
     SyntaxRecord* r = doc.syntaxAt(position);
     // The text may fill all 120 bytes without a NUL.
     char text[kTitleCodeSize + 1] = {};
@@ -221,10 +224,10 @@ void compileLegacyTitle(Document& doc, int position) {
     int length = compilePattern(text, area);
     const char* replacement = nullptr;
     if (length == kPatternFailed) {
-        showErrorMessage(kTitleConversionFailed);
+        showErrorMessage(aboutFile(name, kTitleConversionFailed));
         replacement = kConversionErrorTitle;
     } else if (length > kTitleCodeSize) {
-        showErrorMessage(kTitleTooLong);
+        showErrorMessage(aboutFile(name, kTitleTooLong));
         replacement = kTooLongTitle;
     }
     if (replacement != nullptr) length = compilePattern(replacement, area);
@@ -234,7 +237,7 @@ void compileLegacyTitle(Document& doc, int position) {
 
 // Brings the records of an older file up to the current layout, step by
 // step in the order the format grew.
-void convertOlderData(Document& doc, std::uint32_t v) {
+void convertOlderData(Document& doc, std::uint32_t v, const std::string& name) {
     const int count = doc.syntaxCount();
     if (v == kOldestSpecialVersion) {
         std::uint8_t* root = recordBytes(doc, kRootRecord);
@@ -268,7 +271,7 @@ void convertOlderData(Document& doc, std::uint32_t v) {
     }
     if (v < kCurrentTagVersion) {
         for (int i = 0; i < count; ++i) {
-            compileLegacyTitle(doc, i);
+            compileLegacyTitle(doc, i, name);
             deriveRecordFields(doc, i);
         }
     }
@@ -296,7 +299,7 @@ bool loadTagFile(Document& doc, const std::filesystem::path& path) {
     const bool read = TagReader(doc, file, name).read(header);
     file.close();
     if (!read) return false;
-    convertOlderData(doc, header.version);
+    convertOlderData(doc, header.version, name);
     return true;
 }
 
@@ -305,7 +308,7 @@ bool loadTagFileFromBytes(Document& doc, std::span<const std::uint8_t> bytes, co
     MemorySource source(bytes);
     TagFileHeader header;
     if (!TagReader(doc, source, displayName).read(header)) return false;
-    convertOlderData(doc, header.version);
+    convertOlderData(doc, header.version, displayName);
     return true;
 }
 

@@ -176,14 +176,14 @@ std::string removeSeparators(std::string_view pattern) {
     return out;
 }
 
-int scanTitleCode(const std::uint8_t* code, int fieldSize) {
+int scanTitleCode(const std::uint8_t* code, int fieldSize, DamageReport report) {
     CodeScan s{code, static_cast<std::size_t>(std::max(fieldSize, 0))};
     int result = 0;
     switch (walkSequence(s, result)) {
     case Walk::Ok:
         return result;
     case Walk::Damaged:
-        showErrorMessage("Internal error");
+        if (report == DamageReport::Show) showErrorMessage("Internal error");
         return 0;
     case Walk::Open:
     case Walk::RunsOff:
@@ -193,7 +193,7 @@ int scanTitleCode(const std::uint8_t* code, int fieldSize) {
     return kTitleOpen;
 }
 
-void deriveRecordFields(Document& doc, int position) {
+void deriveRecordFields(Document& doc, int position, DamageReport report) {
     if (position < 0 || position >= doc.syntaxCount()) return;
     SyntaxRecord& r = *doc.syntaxAt(position);
     const std::string_view pattern = fieldText(r.pattern, kPatternSize);
@@ -217,7 +217,7 @@ void deriveRecordFields(Document& doc, int position) {
     std::memcpy(r.patternNoSep, noSep.data(), keep);
     r.patternNoSep[keep] = '\0';
 
-    r.titleMaxSecond = std::uint8_t(scanTitleCode(r.titleCode, kTitleCodeSize) & 0xFF);
+    r.titleMaxSecond = std::uint8_t(scanTitleCode(r.titleCode, kTitleCodeSize, report) & 0xFF);
 }
 
 }  // namespace lumaset

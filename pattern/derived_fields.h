@@ -19,10 +19,11 @@ std::string removeSeparators(std::string_view pattern);
 // Largest second number of the position elements in the code, or -1 when
 // the code leaves it open. The walk stays inside the field; a code that runs
 // off its end counts as open too. An opcode above 14 is reported as
-// "Internal error" and yields 0.
-int scanTitleCode(const std::uint8_t* code, int fieldSize);
+// "Internal error" and yields 0, unless the caller has said so already.
+enum class DamageReport { Show, Quiet };
+int scanTitleCode(const std::uint8_t* code, int fieldSize, DamageReport report = DamageReport::Show);
 
 // Recomputes patternLines, patternNoSep and titleMaxSecond of one record.
-void deriveRecordFields(Document& doc, int position);
+void deriveRecordFields(Document& doc, int position, DamageReport report = DamageReport::Show);
 
 }  // namespace lumaset

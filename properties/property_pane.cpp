@@ -10,6 +10,7 @@
 #include "properties/logic/pattern_check.h"
 #include "properties/logic/pattern_field.h"
 #include "properties/message_format_dialog.h"
+#include "properties/pane_scroll.h"
 #include "properties/pattern_help.h"
 #include "resources/resource_ids.h"
 #include "ui/captions.h"
@@ -45,7 +46,9 @@ constexpr int kEditableOnly[] = {IDC_NAME,         IDC_PATTERN,      IDC_PATTERN
 // State of the pane window itself, kept with it (DWLP_USER).
 struct PaneWindowState {
     int initialWidth = 0;
+    int initialHeight = 0;  // the controls' height: less than this scrolls
     int lastWidth = 0;
+    int titleDamageTold = -1;  // the selected record whose unreadable title was reported
     bool filling = false;  // our own text changes are not the user's edits
 };
 
@@ -220,13 +223,19 @@ void onInitDialog(App& app, HWND pane) {
     createPatternHelpMenus(app, pane);
     SendMessageW(control(pane, IDC_COLOUR_LINES_SPIN), UDM_SETRANGE32, kColourLinesLowest, kColourLinesHighest);
     state->initialWidth = state->lastWidth = clientWidth(pane);
+    RECT client{};
+    GetClientRect(pane, &client);
+    state->initialHeight = client.bottom;
 }
 
-// Wider than half the first width: the fields grow with the pane and the
-// ">>" buttons stay at their right ends.
-void onSize(HWND pane, int width) {
+// The fields follow the pane's width and the ">>" buttons stay at their
+// right ends, down to just over half the first width.
+void followWidth(HWND pane, int width) {
     PaneWindowState* state = paneState(pane);
-    if (!state || width <= state->initialWidth / 2) return;
+    if (!state) return;
+    // Narrower than that, the controls stop at half the first width and the
+    // pane scrolls, instead of staying as wide as they last were.
+    width = std::max(width, state->initialWidth / 2 + 1);
     const int d = width - state->lastWidth;
     state->lastWidth = width;
     if (d == 0) return;
@@ -247,6 +256,15 @@ void onSize(HWND pane, int width) {
     }
     // Under Wine a maximised window left the moved buttons unpainted.
     RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Narrower than the controls were laid out for, or lower than they are
+// tall: the pane scrolls.
+void onSize(HWND pane, int width) {
+    followWidth(pane, width);
+    PaneWindowState* state = paneState(pane);
+    if (!state) return;
+    updatePaneScroll(pane, state->lastWidth, state->initialHeight);
 }
 
 void onPatternChanged(HWND pane) {
@@ -355,6 +373,19 @@ INT_PTR CALLBACK propertyPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         onSize(pane, LOWORD(lParam));
         return FALSE;
+    case WM_SHOWWINDOW:
+        // Hidden for the memo: the next selection is a new one.
+        if (!wParam && paneState(pane)) paneState(pane)->titleDamageTold = -1;
+        return FALSE;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        // The spin control's own notifications carry its handle.
+        if (lParam) return FALSE;
+        onPaneScroll(pane, message == WM_HSCROLL ? SB_HORZ : SB_VERT, wParam);
+        return TRUE;
+    case WM_MOUSEWHEEL:
+        onPaneWheel(pane, wParam);
+        return TRUE;
     case WM_COMMAND:
         onCommand(a, pane, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
@@ -383,11 +414,17 @@ void fillProperties(App& app) {
     setControlText(pane, IDC_EXIT_PATTERN, fieldText(record.exitPattern, kExitPatternSize));
     char title[kRenderAreaSize];
     if (renderPattern(record.titleCode, kTitleCodeSize, title) == kPatternFailed) {
-        showErrorMessage(kTitleFailedText);
+        // Once while the syntax stays selected, naming it: a refill (after
+        // an apply, an undo) is no new news.
+        if (!state || state->titleDamageTold != s)
+            showErrorMessage("「" + utf8FromWide(wideFromCp932(fieldText(record.name, kNameSize))) + "」\n" +
+                             kTitleFailedText);
+        if (state) state->titleDamageTold = s;
         SetDlgItemTextW(pane, IDC_TITLE, kTitleErrorShown);
         SendMessageW(control(pane, IDC_TITLE), EM_SETMODIFY, FALSE, 0);
     } else {
         setControlText(pane, IDC_TITLE, title);
+        if (state) state->titleDamageTold = -1;
     }
     SetDlgItemInt(pane, IDC_COLOUR_LINES, record.colourLines, FALSE);
     if (state) state->filling = false;
@@ -425,7 +462,8 @@ bool applyProperties(App& app, bool confirm) {
         }
         readEditableFields(app, record, doc.hasChildren(s));
     }
-    deriveRecordFields(doc, s);
+    // A damaged title code was reported, with the name, when it was shown.
+    deriveRecordFields(doc, s, DamageReport::Quiet);
     record.colourLines = colourLinesFromField(pane, record);
     if (std::memcmp(&record, &backup, sizeof record) == 0) {
         clearDraft(app);

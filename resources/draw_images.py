@@ -6,6 +6,7 @@ of the standard VGA palette. The toolbar strip keeps the light grey
 background, which the toolbar maps to the button face colour.
 
     draw_images.py           write the .bmp and .ico files beside this script
+                             (the bitmaps also at 150 % and 200 %)
     draw_images.py --check   exit 1 when a committed file differs from the art
 """
 import struct
@@ -478,13 +479,28 @@ def strip(images, width, height):
     return ["".join(img[y] for img in parsed) for y in range(height)]
 
 
+def enlarged(rows, percent):
+    """Nearest-neighbour enlargement, so the pixel art stays crisp at 150 %
+    and 200 % instead of being blurred by the system's stretching."""
+    width, height = len(rows[0]) * percent // 100, len(rows) * percent // 100
+    return ["".join(rows[y * 100 // percent][x * 100 // percent] for x in range(width))
+            for y in range(height)]
+
+
 def outputs():
-    return {
-        "toolbar.bmp": bmp(strip(TOOLBAR, 20, 18)),
-        "index_member.bmp": bmp(parse(MEMBER, 16, 16)),
-        "index_not_member.bmp": bmp(parse(NOT_MEMBER, 16, 16)),
+    toolbar = strip(TOOLBAR, 20, 18)
+    member, not_member = parse(MEMBER, 16, 16), parse(NOT_MEMBER, 16, 16)
+    files = {
+        "toolbar.bmp": bmp(toolbar),
+        "index_member.bmp": bmp(member),
+        "index_not_member.bmp": bmp(not_member),
         "lumaset.ico": ico([parse(ICON32, 32, 32), parse(ICON16, 16, 16)]),
     }
+    for percent in (150, 200):
+        files[f"toolbar_{percent}.bmp"] = bmp(enlarged(toolbar, percent))
+        files[f"index_member_{percent}.bmp"] = bmp(enlarged(member, percent))
+        files[f"index_not_member_{percent}.bmp"] = bmp(enlarged(not_member, percent))
+    return files
 
 
 def main(argv):

@@ -14,6 +14,13 @@
 #define IDB_INDEX_MEMBER 110
 #define IDB_INDEX_NOT_MEMBER 111
 #define IDD_MESSAGE_FORMAT 112
+// The bitmaps drawn again at 150 % and 200 %, for high DPI.
+#define IDB_TOOLBAR_150 113
+#define IDB_TOOLBAR_200 114
+#define IDB_INDEX_MEMBER_150 115
+#define IDB_INDEX_MEMBER_200 116
+#define IDB_INDEX_NOT_MEMBER_150 117
+#define IDB_INDEX_NOT_MEMBER_200 118
 
 // Commands
 #define IDM_FILE_NEW 40001

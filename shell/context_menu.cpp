@@ -21,6 +21,10 @@ constexpr int kContextMenuItems[] = {
     IDM_EDIT_NEW_SYNTAX,  IDM_EDIT_NEW_CHILD,  kSeparator,    IDM_ORDER_UP,        IDM_ORDER_DOWN,
 };
 
+// Delete and move down both have D on the menu bar, in different popups;
+// here they share one, so move down takes a key of its own.
+constexpr wchar_t kContextMoveDownText[] = L"下げる(&W)\tCtrl+D";
+
 HTREEITEM selectedItem(HWND tree) {
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
@@ -102,6 +106,7 @@ HMENU buildContextMenu(HMENU mainMenu) {
         if (state == UINT(-1)) continue;
         wchar_t text[128] = {};
         GetMenuStringW(mainMenu, UINT(id), text, int(std::size(text)), MF_BYCOMMAND);
+        if (id == IDM_ORDER_DOWN) lstrcpynW(text, kContextMoveDownText, int(std::size(text)));
         if (separatorDue) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         separatorDue = false;
         AppendMenuW(popup, MF_STRING | (state & (MF_GRAYED | MF_DISABLED)), UINT_PTR(id), text);

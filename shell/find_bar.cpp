@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "ui/captions.h"
 #include "ui/cp932_input.h"
+#include "ui/dpi.h"
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
 #include "views/logic/syntax_search.h"
@@ -24,13 +25,25 @@ constexpr int kFindLabelId = 105;
 // Room for the longest text a field can show (a rendered title).
 constexpr std::size_t kFindTextLimit = kRenderAreaSize - 1;
 
-constexpr int kMargin = 4;
-constexpr int kGap = 6;
-constexpr int kRowGap = 3;
-constexpr int kCheckBoxExtra = 22;  // the box and the space beside it
-constexpr int kButtonPadding = 18;
-constexpr int kMinimumButtonWidth = 64;
-constexpr int kMinimumTextWidth = 80;
+// Pixels at 96 DPI; scaled to the window's DPI.
+struct Spacing {
+    int margin = 4;
+    int gap = 6;
+    int rowGap = 3;
+    int checkBoxExtra = 22;  // the box and the space beside it
+    int buttonPadding = 18;
+    int minimumButtonWidth = 64;
+    int minimumTextWidth = 80;
+    int fieldExtra = 8;  // an edit's or a button's height over its text
+};
+
+Spacing spacingFor(int dpi) {
+    Spacing s;
+    for (int* size : {&s.margin, &s.gap, &s.rowGap, &s.checkBoxExtra, &s.buttonPadding, &s.minimumButtonWidth,
+                      &s.minimumTextWidth, &s.fieldExtra})
+        *size = scaled(*size, dpi);
+    return s;
+}
 
 enum class Kind { Label, Text, CheckBox, Button };
 
@@ -87,35 +100,40 @@ Metrics measure(const App& app) {
 int arrange(const App& app, int width, bool move) {
     const Metrics metrics = measure(app);
     const int line = metrics.lineHeight;
-    int x = kMargin, y = kMargin, rowHeight = 0;
-    const int right = std::max(width - kMargin, kMargin + kMinimumTextWidth);
+    const Spacing sp = spacingFor(dpiOf(app.windows.main));
+    const int margin = sp.margin;
+    int x = margin, y = margin, rowHeight = 0;
+    const int right = std::max(width - margin, margin + sp.minimumTextWidth);
     for (std::size_t i = 0; i < std::size(kControls); ++i) {
         const BarControl& control = kControls[i];
         int w = 0, h = 0;
         switch (control.kind) {
-        case Kind::Label: w = metrics.textWidths[i]; h = line + 8; break;
-        case Kind::Text: w = std::max(right - x, kMinimumTextWidth); h = line + 8; break;
-        case Kind::CheckBox: w = metrics.textWidths[i] + kCheckBoxExtra; h = line + 6; break;
-        case Kind::Button: w = std::max(metrics.textWidths[i] + kButtonPadding, kMinimumButtonWidth); h = line + 10; break;
+        case Kind::Label: w = metrics.textWidths[i]; h = line + sp.fieldExtra; break;
+        case Kind::Text: w = std::max(right - x, sp.minimumTextWidth); h = line + sp.fieldExtra; break;
+        case Kind::CheckBox: w = metrics.textWidths[i] + sp.checkBoxExtra; h = line + sp.fieldExtra * 3 / 4; break;
+        case Kind::Button:
+            w = std::max(metrics.textWidths[i] + sp.buttonPadding, sp.minimumButtonWidth);
+            h = line + sp.fieldExtra * 5 / 4;
+            break;
         }
-        const bool overflows = x > kMargin && x + w > right;
+        const bool overflows = x > margin && x + w > right;
         if ((control.startsRow && i > 0) || overflows) {
-            x = kMargin;
-            y += rowHeight + kRowGap;
+            x = margin;
+            y += rowHeight + sp.rowGap;
             rowHeight = 0;
             if (control.kind == Kind::Text) w = right - x;
         }
         if (move) {
             HWND child = GetDlgItem(app.windows.findBar, control.id);
             // A label sits on the text line of the field beside it.
-            const int top = control.kind == Kind::Label ? y + 4 : y;
+            const int top = control.kind == Kind::Label ? y + sp.fieldExtra / 2 : y;
             SetWindowPos(child, nullptr, x, top, w, control.kind == Kind::Label ? line : h,
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }
-        x += w + kGap;
+        x += w + sp.gap;
         rowHeight = std::max(rowHeight, h);
     }
-    return y + rowHeight + kMargin;
+    return y + rowHeight + margin;
 }
 
 bool isChecked(HWND bar, int id) { return SendDlgItemMessageW(bar, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -177,8 +177,35 @@ void onClose(HWND window) {
     if (confirmSaveChanges()) DestroyWindow(window);
 }
 
+COLORREF mix(COLORREF a, COLORREF b, int percentOfA) {
+    const auto channel = [&](int shift) {
+        return (((a >> shift) & 0xFF) * percentOfA + ((b >> shift) & 0xFF) * (100 - percentOfA)) / 100;
+    };
+    return RGB(channel(0), channel(8), channel(16));
+}
+
+// With the focus elsewhere (the pane, the find bar, a question) the selected
+// item keeps a clear mark: a tint of the highlight colour, where the default
+// grey all but vanishes on white.
+LRESULT onTreeCustomDraw(const App& app, NMTVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        if ((draw->nmcd.uItemState & CDIS_SELECTED) && GetFocus() != app.windows.tree) {
+            draw->clrTextBk = mix(GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_WINDOW), 35);
+            draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+        }
+        return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
+}
+
 LRESULT onNotify(App& app, NMHDR* header) {
     switch (header->code) {
+    case NM_CUSTOMDRAW:
+        if (header->hwndFrom != app.windows.tree) return CDRF_DODEFAULT;
+        return onTreeCustomDraw(app, reinterpret_cast<NMTVCUSTOMDRAW*>(header));
     case TTN_SHOW:
         // Above the property pane, which is a popup of its own.
         SetWindowPos(header->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -256,9 +283,60 @@ void onChangeClipboardChain(App& app, WPARAM wParam, LPARAM lParam) {
         SendMessageW(next, WM_CHANGECBCHAIN, wParam, lParam);
 }
 
+// Moved to a monitor of another DPI: the system has scaled the pane's
+// dialog font; the pattern font, the toolbar pictures and the layout follow,
+// in the rectangle the system suggests.
+void onDpiChanged(App& app, HWND window, const RECT& suggested) {
+    MainWindows& w = app.windows;
+    // The pattern font is measured from the name field's font: give it the
+    // pane's rescaled dialog font first. The find bar takes that font too.
+    const auto dialogFont = WPARAM(SendMessageW(w.propertyPane, WM_GETFONT, 0, 0));
+    SendMessageW(GetDlgItem(w.propertyPane, IDC_NAME), WM_SETFONT, dialogFont, FALSE);
+    HFONT oldFont = w.patternFont;
+    applyPatternFont(app);
+    if (oldFont) DeleteObject(oldFont);
+    if (w.findBar)
+        for (HWND child = GetWindow(w.findBar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageW(child, WM_SETFONT, dialogFont, TRUE);
+    if (w.toolbar) {
+        DestroyWindow(w.toolbar);
+        w.toolbar = createToolbar(app);
+        if (w.toolbar) ShowWindow(w.toolbar, SW_SHOW);
+        // A new toolbar starts all enabled, as at start-up.
+        app.selection.pushedCommandFlags = SelectionState{}.pushedCommandFlags;
+        refreshCommandStates(app);
+    }
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    layoutPanes(app);
+}
+
 void onRecentFilesChanged(App& app) {
     loadRecentFiles();
     buildRecentFileMenu(app.windows.mainMenu);
+}
+
+// Where a new main window goes: a further instance sits one caption lower
+// and to the right of the newest one, so it never hides it exactly; back at
+// the work area's corner when that would leave the screen.
+RECT initialPlacement() {
+    RECT place{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    HWND other = FindWindowW(kMainWindowClass, nullptr);
+    if (!other || IsIconic(other) || IsZoomed(other)) return place;
+    RECT r;
+    if (!GetWindowRect(other, &r)) return place;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    int x = r.left + step, y = r.top + step;
+    if (x + width > work.right || y + height > work.bottom) {
+        x = work.left;
+        y = work.top;
+    }
+    return {x, y, width, height};  // right and bottom hold the size
 }
 
 }  // namespace
@@ -306,6 +384,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CANCELMODE: cancelTreeDrag(a); break;
     case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
+    case WM_DPICHANGED: onDpiChanged(a, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -320,8 +399,9 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     InitCommonControlsEx(&controls);
     if (!registerWindowClasses(instance)) return false;
 
-    HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    const RECT place = initialPlacement();
+    HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, place.left, place.top, place.right,
+                                place.bottom, nullptr, nullptr, instance, nullptr);
     if (!main) return false;
     w.toolbar = createToolbar(a);
     RECT client;

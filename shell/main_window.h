@@ -9,8 +9,11 @@ namespace lumaset {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TarvelonLumaset";
 inline constexpr wchar_t kSplitterClass[] = L"TarvelonLumasetSplit";
-inline constexpr int kSplitterWidth = 4;
-inline constexpr int kMinimumSplit = 5;
+inline constexpr int kSplitterWidth = 4;  // pixels at 96 DPI, as the sizes below
+// The splitter leaves both sides at least this wide, so the tree and the
+// pane's fields, ">>" buttons and 適用 stay within reach.
+inline constexpr int kMinimumTreeWidth = 100;
+inline constexpr int kMinimumPaneWidth = 200;
 
 // The whole program: start-up, message loop, exit code.
 int runLumaset(HINSTANCE instance, const wchar_t* commandLineTail, int showCommand);
@@ -40,6 +43,9 @@ const wchar_t* tooltipTextForCommand(int commandId);
 // Splitter and layout.
 LRESULT CALLBACK splitterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void layoutPanes(App& app);
+// The split position kept within the side minimums for the client width; a
+// window too narrow for both shares its width between them.
+int boundedSplit(int split, int clientWidth, int dpi);
 int paneTop(const App& app);
 void drawDragBar(App& app, int clientX);
 

@@ -1,3 +1,4 @@
+#include "properties/pane_scroll.h"
 #include "resources/resource_ids.h"
 #include "shell/find_bar.h"
 #include "shell/main_window.h"
@@ -27,11 +28,13 @@ void dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
-// The pane's last focused control, for putting the focus back into it.
+// The pane's last focused control, for putting the focus back into it; in
+// view, when the pane is scrolled.
 void notePaneFocus(App& app) {
     HWND focus = GetFocus();
-    if (focus && app.windows.propertyPane && IsChild(app.windows.propertyPane, focus))
-        app.windows.paneLastFocus = focus;
+    if (!focus || !app.windows.propertyPane || !IsChild(app.windows.propertyPane, focus)) return;
+    app.windows.paneLastFocus = focus;
+    scrollPaneToShow(app.windows.propertyPane, focus);
 }
 
 wchar_t upperCase(wchar_t ch) {
@@ -60,12 +63,56 @@ bool isPaneAccessKey(HWND pane, wchar_t key) {
 }
 
 // Alt with a key that no pane control claims belongs to the main window's
-// menu bar, as it would from the tree.
+// menu bar, as it would from the tree; so do F10 and Alt alone. From the
+// find bar and the memo too: an edit's own default would track the menu
+// from the edit, past the main window.
 void sendMenuKeysToMainWindow(const App& app, MSG& msg) {
     const MainWindows& w = app.windows;
-    if (msg.message != WM_SYSCHAR || !w.propertyPane || !w.main) return;
-    if (!msg.hwnd || !IsChild(w.propertyPane, msg.hwnd)) return;
-    if (!isPaneAccessKey(w.propertyPane, wchar_t(msg.wParam))) msg.hwnd = w.main;
+    if (!w.main || !msg.hwnd) return;
+    const bool inPane = w.propertyPane && IsChild(w.propertyPane, msg.hwnd);
+    const bool elsewhere = msg.hwnd == w.memo || (w.findBar && IsChild(w.findBar, msg.hwnd));
+    if (!inPane && !elsewhere) return;
+    switch (msg.message) {
+    case WM_SYSCHAR:
+        if (!inPane || !isPaneAccessKey(w.propertyPane, wchar_t(msg.wParam))) msg.hwnd = w.main;
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (msg.wParam == VK_F10 || msg.wParam == VK_MENU) msg.hwnd = w.main;
+        break;
+    }
+}
+
+// Keys an edit uses on its own text: they stay with the focused control in
+// the pane, the find bar and the memo. Delete and Ctrl+C there never touch
+// the selected syntax, whatever kind of control has the focus.
+bool isEditingKey(const MSG& msg) {
+    switch (msg.wParam) {
+    case VK_DELETE: case VK_BACK: case VK_INSERT:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+        return true;
+    case 'C': case 'X': case 'V': case 'Z': case 'Y': case 'A':
+        return controlHeld();
+    }
+    return false;
+}
+
+// The pane, the find bar and the memo: places whose keys went to their own
+// controls first, so the main window's accelerators must be tried here.
+bool isTextPlace(const App& app, HWND target) {
+    const MainWindows& w = app.windows;
+    if (!target) return false;
+    if (target == w.memo) return true;
+    if (w.propertyPane && IsChild(w.propertyPane, target)) return true;
+    return w.findBar && IsChild(w.findBar, target) && IsWindowVisible(w.findBar);
+}
+
+bool translateMainAccelerator(const App& app, MSG& msg) {
+    const MainWindows& w = app.windows;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (!w.main || !w.accelerators || !isTextPlace(app, msg.hwnd) || isEditingKey(msg)) return false;
+    return TranslateAcceleratorW(w.main, w.accelerators, &msg) != 0;
 }
 
 }  // namespace
@@ -90,8 +137,12 @@ void routeMessage(MSG& msg) {
         notePaneFocus(a);
         return;
     }
-    if (routeFindBarMessage(a, msg)) return;
+    if (translateMainAccelerator(a, msg)) {
+        notePaneFocus(a);
+        return;
+    }
     sendMenuKeysToMainWindow(a, msg);
+    if (routeFindBarMessage(a, msg)) return;
     if (w.propertyPane && IsDialogMessageW(w.propertyPane, &msg)) {
         notePaneFocus(a);
         return;

@@ -5,11 +5,12 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
+
 namespace lumaset {
 
 namespace {
 
-constexpr int kRightMargin = 10;   // the split never leaves less than this on the right
 constexpr int kDragBarWidth = 3;
 constexpr int kNarrowestLayout = 20;
 
@@ -45,11 +46,18 @@ void onButtonDown(App& app, HWND window, LPARAM lParam) {
     layout.grabOffset = mouse.x - layout.dragPosition;
 }
 
+int clientWidth(const App& app) {
+    RECT client{};
+    GetClientRect(app.windows.main, &client);
+    return client.right - client.left;
+}
+
 void onMouseMove(App& app, HWND window, LPARAM lParam) {
     LayoutState& layout = app.layout;
     if (!layout.dragging) return;
     const POINT mouse = toMainClient(app, window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    const int candidate = std::max(int(mouse.x) - layout.grabOffset, kMinimumSplit);
+    // The bar stops where the release would put it.
+    const int candidate = boundedSplit(int(mouse.x) - layout.grabOffset, clientWidth(app), dpiOf(app.windows.main));
     if (candidate == layout.dragPosition) return;
     drawDragBar(app, layout.dragPosition);
     drawDragBar(app, candidate);
@@ -79,6 +87,14 @@ void onCaptureLost(App& app) {
 
 }  // namespace
 
+int boundedSplit(int split, int clientWidth, int dpi) {
+    const int tree = scaled(kMinimumTreeWidth, dpi) + scaled(kSplitterWidth, dpi);
+    const int pane = scaled(kMinimumPaneWidth, dpi);
+    if (clientWidth >= tree + pane) return std::clamp(split, tree, clientWidth - pane);
+    // Too narrow for both: each side its share of what there is.
+    return MulDiv(clientWidth, tree, tree + pane);
+}
+
 int paneTop(const App& app) {
     RECT bar{};
     if (app.windows.toolbar) GetWindowRect(app.windows.toolbar, &bar);
@@ -93,17 +109,19 @@ void layoutPanes(App& app) {
     const int width = client.right - client.left, height = client.bottom - client.top;
     if (width <= kNarrowestLayout) return;
     LayoutState& layout = app.layout;
-    layout.splitPosition = std::min(layout.splitPosition, width - kRightMargin);
+    const int dpi = dpiOf(w.main);
+    const int bar = scaled(kSplitterWidth, dpi);
+    layout.splitPosition = boundedSplit(layout.splitPosition, width, dpi);
     const int split = layout.splitPosition;
     const int top = layout.paneTop = paneTop(app);
     const int paneHeight = height - top;
 
     constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOACTIVATE;
-    const int treeWidth = split - kSplitterWidth;
+    const int treeWidth = split - bar;
     const int barHeight = std::min(findBarHeight(app, treeWidth), paneHeight);
     SetWindowPos(w.tree, nullptr, 0, top, treeWidth, paneHeight - barHeight, kKeepOrder);
     if (barHeight) placeFindBar(app, 0, top + paneHeight - barHeight, treeWidth, barHeight);
-    SetWindowPos(w.splitter, nullptr, split - kSplitterWidth, top, kSplitterWidth, paneHeight, kKeepOrder);
+    SetWindowPos(w.splitter, nullptr, split - bar, top, bar, paneHeight, kKeepOrder);
     SetWindowPos(w.propertyPane, nullptr, split, top, width - split, paneHeight, kKeepOrder);
     SetWindowPos(w.memo, nullptr, split, top, width - split, paneHeight, kKeepOrder);
 }
@@ -115,7 +133,8 @@ void drawDragBar(App& app, int clientX) {
     POINT corner{clientX, top};
     ClientToScreen(app.windows.main, &corner);
     HDC screen = GetDC(nullptr);
-    PatBlt(screen, corner.x - 1, corner.y, kDragBarWidth, client.bottom - top, DSTINVERT);
+    const int width = scaled(kDragBarWidth, dpiOf(app.windows.main));
+    PatBlt(screen, corner.x - width / 2, corner.y, width, client.bottom - top, DSTINVERT);
     ReleaseDC(nullptr, screen);
 }
 

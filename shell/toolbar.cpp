@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "resources/resource_ids.h"
+#include "ui/dpi.h"
 
 namespace lumaset {
 
@@ -83,9 +84,13 @@ HWND createToolbar(App& app) {
         button.fsStyle = BTNS_BUTTON;
         button.iString = image;
     }
+    // The pictures drawn nearest the window's DPI, at their own size.
+    const int dpi = dpiOf(app.windows.main);
+    const int percent = nearestDrawingPercent(dpi);
+    const int width = kButtonWidth * percent / 100, height = kButtonHeight * percent / 100;
     HWND toolbar = CreateToolbarEx(app.windows.main, WS_CHILD | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImageCount,
-                                   app.windows.instance, IDB_TOOLBAR, buttons.data(), int(buttons.size()),
-                                   kButtonWidth, kButtonHeight, kButtonWidth, kButtonHeight, sizeof(TBBUTTON));
+                                   app.windows.instance, bitmapForDpi(dpi, IDB_TOOLBAR, IDB_TOOLBAR_150, IDB_TOOLBAR_200),
+                                   buttons.data(), int(buttons.size()), width, height, width, height, sizeof(TBBUTTON));
     if (toolbar) SetWindowSubclass(toolbar, toolbarSubclassProc, kToolbarSubclassId, 0);
     return toolbar;
 }

@@ -55,20 +55,89 @@ std::wstring clipboardText(HWND owner) {
 
 bool isMultiLine(HWND edit) { return (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE) != 0; }
 
+enum class Refusal { None, NoCode, Full };
+
+// The rule of one edit, with what it last told the user.
+struct EditState {
+    Cp932InputRule rule;
+    Refusal told = Refusal::None;  // the balloon of the current burst
+    DWORD lastRefusal = 0;
+    HWND ownBalloon = nullptr;     // where the edit shows no balloon itself
+};
+
+constexpr UINT_PTR kBalloonTimer = 0x4C54;
+constexpr UINT kBalloonMs = 4000;
+
+// A pause this long between refused keys starts a new burst.
+constexpr DWORD kBurstGapMs = 3000;
+
 // A typed character goes in only when cp932 has a code for it and the field
 // stays within its limit.
-bool refuseCharacter(HWND edit, const Cp932InputRule& rule, wchar_t ch) {
+Refusal refuseCharacter(HWND edit, const Cp932InputRule& rule, wchar_t ch) {
     // Enter and Ctrl+Enter (a line feed) both put in CR LF.
     const bool lineBreak = ch == L'\r' || ch == L'\n';
-    if (ch < 0x20 && !lineBreak && ch != L'\t') return false;  // editing keys
-    if (lineBreak && !isMultiLine(edit)) return false;         // the edit ignores it
+    if (ch < 0x20 && !lineBreak && ch != L'\t') return Refusal::None;  // editing keys
+    if (lineBreak && !isMultiLine(edit)) return Refusal::None;         // the edit ignores it
     // No cp932 character lies outside the basic plane.
-    if (IS_HIGH_SURROGATE(ch) || IS_LOW_SURROGATE(ch)) return true;
+    if (IS_HIGH_SURROGATE(ch) || IS_LOW_SURROGATE(ch)) return Refusal::NoCode;
     const std::wstring_view one(&ch, 1);
-    if (!lineBreak && !fitsCp932(one)) return true;
+    if (!lineBreak && !fitsCp932(one)) return Refusal::NoCode;
     std::size_t width = lineBreak ? 2 : cp932Length(one);
     if (lineBreak && rule.lineBreaksFree) width = 0;
-    return width > roomForInput(edit, rule);
+    return width > roomForInput(edit, rule) ? Refusal::Full : Refusal::None;
+}
+
+void hideOwnBalloon(HWND edit, EditState& state) {
+    if (!state.ownBalloon) return;
+    KillTimer(edit, kBalloonTimer);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = edit;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    SendMessageW(state.ownBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Some edit controls (Wine's) show no balloon of their own: a tracking
+// balloon tooltip under the caret says the same, for a few seconds.
+void showOwnBalloon(HWND edit, EditState& state, const wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = edit;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    if (!state.ownBalloon) {
+        state.ownBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                           WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, edit,
+                                           nullptr, nullptr, nullptr);
+        if (!state.ownBalloon) return;
+        SendMessageW(state.ownBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessageW(state.ownBalloon, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    POINT caret{};
+    GetCaretPos(&caret);
+    RECT client{};
+    GetClientRect(edit, &client);
+    caret.y = std::min(caret.y + LONG(GetSystemMetrics(SM_CYCURSOR) / 2), client.bottom);
+    ClientToScreen(edit, &caret);
+    SendMessageW(state.ownBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(caret.x, caret.y));
+    SendMessageW(state.ownBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SetTimer(edit, kBalloonTimer, kBalloonMs, nullptr);
+}
+
+// A beep alone is no answer on a muted machine: the balloon says why, once
+// per burst of refused keys, as a number-only field does.
+void tellRefusal(HWND edit, EditState& state, Refusal why) {
+    MessageBeep(MB_OK);
+    const DWORD now = GetTickCount();
+    const bool newBurst = state.told != why || now - state.lastRefusal > kBurstGapMs;
+    state.lastRefusal = now;
+    if (!newBurst) return;
+    state.told = why;
+    const wchar_t* text = why == Refusal::NoCode ? kCannotStoreCharacterText : kFieldFullText;
+    EDITBALLOONTIP tip{sizeof(tip), L"", text, TTI_NONE};
+    if (!SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) showOwnBalloon(edit, state, text);
 }
 
 LRESULT paste(HWND edit, const Cp932InputRule& rule) {
@@ -112,20 +181,35 @@ LRESULT paste(HWND edit, const Cp932InputRule& rule) {
 
 LRESULT CALLBACK cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR data) {
-    const auto* rule = reinterpret_cast<const Cp932InputRule*>(data);
+    auto* state = reinterpret_cast<EditState*>(data);
     switch (message) {
     case WM_CHAR:
-    case WM_IME_CHAR:
-        if (refuseCharacter(edit, *rule, wchar_t(wParam))) {
-            MessageBeep(MB_OK);
+    case WM_IME_CHAR: {
+        const Refusal why = refuseCharacter(edit, state->rule, wchar_t(wParam));
+        if (why != Refusal::None) {
+            tellRefusal(edit, *state, why);
             return 0;
         }
+        if (wParam >= 0x20) {  // a key went in: the burst is over
+            state->told = Refusal::None;
+            hideOwnBalloon(edit, *state);
+        }
+        break;
+    }
+    case WM_TIMER:
+        if (wParam != kBalloonTimer) break;
+        hideOwnBalloon(edit, *state);
+        return 0;
+    case WM_KILLFOCUS:
+        state->told = Refusal::None;
+        hideOwnBalloon(edit, *state);
         break;
     case WM_PASTE:
-        return paste(edit, *rule);
+        return paste(edit, state->rule);
     case WM_NCDESTROY:
         RemoveWindowSubclass(edit, cp932SubclassProc, kSubclassId);
-        delete rule;
+        if (state->ownBalloon) DestroyWindow(state->ownBalloon);
+        delete state;
         break;
     }
     return DefSubclassProc(edit, message, wParam, lParam);
@@ -163,7 +247,7 @@ void installCp932Input(HWND edit, Cp932InputRule rule) {
     // Every character takes at least one byte, so this also lifts the
     // control's own character limit to what the byte limit allows.
     SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(rule.maxBytes + (rule.lineBreaksFree ? 2 * rule.maxBytes : 0)), 0);
-    SetWindowSubclass(edit, cp932SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new Cp932InputRule(rule)));
+    SetWindowSubclass(edit, cp932SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new EditState{rule}));
 }
 
 }  // namespace lumaset

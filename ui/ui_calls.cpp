@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -22,7 +23,69 @@ constexpr wchar_t kDefaultExtension[] = L"tag";
 // ones that do not fit the document path instead of the dialog failing.
 constexpr DWORD kFileDialogChars = 32768;
 
+// Message boxes and our dialogs open over the main window, not where the
+// system puts them (under Wine: the screen's top-left corner). A thread CBT
+// hook sees the box activate before it is drawn and moves it once.
+struct CentreRequest {
+    HHOOK hook = nullptr;
+    HWND owner = nullptr;
+};
+thread_local CentreRequest* centreRequest = nullptr;
+
+void centreOnOwner(HWND window, HWND owner) {
+    RECT box, over;
+    if (!GetWindowRect(window, &box) || !GetWindowRect(GetAncestor(owner, GA_ROOT), &over)) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    int x = over.left + ((over.right - over.left) - width) / 2;
+    int y = over.top + ((over.bottom - over.top) - height) / 2;
+    // Whole on the owner's monitor, caption first when it cannot all fit.
+    x = std::max(LONG(work.left), std::min(LONG(x), work.right - width));
+    y = std::max(LONG(work.top), std::min(LONG(y), work.bottom - height));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK centreHook(int code, WPARAM wParam, LPARAM lParam) {
+    CentreRequest* request = centreRequest;
+    if (!request) return CallNextHookEx(nullptr, code, wParam, lParam);
+    HHOOK hook = request->hook;
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (GetWindow(window, GW_OWNER) == request->owner) {
+            centreOnOwner(window, request->owner);
+            UnhookWindowsHookEx(hook);
+            centreRequest = nullptr;
+            return 0;
+        }
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+class CentreOverOwner {
+public:
+    explicit CentreOverOwner(HWND owner) {
+        if (!owner || centreRequest) return;
+        request_.owner = GetAncestor(owner, GA_ROOT);  // a box's owner is always a top-level window
+        request_.hook = SetWindowsHookExW(WH_CBT, centreHook, nullptr, GetCurrentThreadId());
+        if (request_.hook) centreRequest = &request_;
+    }
+    ~CentreOverOwner() {
+        if (centreRequest != &request_) return;
+        UnhookWindowsHookEx(request_.hook);
+        centreRequest = nullptr;
+    }
+    CentreOverOwner(const CentreOverOwner&) = delete;
+    CentreOverOwner& operator=(const CentreOverOwner&) = delete;
+
+private:
+    CentreRequest request_;
+};
+
 int realMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+    CentreOverOwner centre(owner);
     return MessageBoxW(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), type);
 }
 
@@ -99,8 +162,27 @@ void realShowHelp(HWND owner, unsigned context) {
 }
 
 INT_PTR realModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param) {
+    CentreOverOwner centre(owner);
     return DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), owner, proc, param);
 }
+
+// A box or a dialog takes the focus away, and disabling its owner may leave
+// it nowhere; afterwards the keys go back to the control that had them
+// (the pane, the find bar, the memo or the tree), if it can still take them.
+class FocusKeeper {
+public:
+    FocusKeeper() : focus_(GetFocus()) {}
+    ~FocusKeeper() {
+        if (!focus_ || !IsWindow(focus_) || !IsWindowVisible(focus_) || !IsWindowEnabled(focus_)) return;
+        HWND top = GetAncestor(focus_, GA_ROOT);
+        if (top && IsWindowEnabled(top) && GetFocus() != focus_) SetFocus(focus_);
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+private:
+    HWND focus_;
+};
 
 }  // namespace
 
@@ -112,11 +194,13 @@ UiHooks& uiHooks() {
 void resetUiHooks() { uiHooks() = UiHooks{}; }
 
 int showMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+    FocusKeeper keeper;
     if (auto& hook = uiHooks().messageBox) return hook(owner, text, caption, type);
     return realMessageBox(owner, text, caption, type);
 }
 
 std::optional<std::wstring> showFileDialog(const FileDialogRequest& request) {
+    FocusKeeper keeper;
     if (auto& hook = uiHooks().fileDialog) return hook(request);
     return realFileDialog(request);
 }
@@ -135,6 +219,7 @@ void showHelp(HWND owner, unsigned context) {
 }
 
 INT_PTR runModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param) {
+    FocusKeeper keeper;
     if (auto& hook = uiHooks().modalDialog) return hook(instance, dialogId, owner, proc, param);
     return realModalDialog(instance, dialogId, owner, proc, param);
 }

@@ -17,10 +17,11 @@ using testing::recordedErrors;
 
 const std::string kName = "x.tag";
 const std::string kReadFailed = kName + "の読み込みに失敗しました。";
-const char kTitleTooLong[] =
+// Messages about what a file holds name it on their first line.
+const std::string kTitleTooLong = kName + "\n" +
     "ツリーに表示するタイトルを変換したらサイズが大きすぎて入り切りませんでした。"
     "該当するタイトルが\"タイトル長すぎ\"になります。";
-const char kTitleConversionFailed[] =
+const std::string kTitleConversionFailed = kName + "\n" +
     "ツリーに表示するタイトルの変換処理でエラーが発生しました。該当するタイトルが\"変換エラー\"になります。";
 
 class TagFileLoad : public ::testing::Test {
@@ -98,7 +99,7 @@ TEST_F(TagFileLoad, MoreMessageFormatsThanRecordsStillReadsTheMemo) {
     b.addMessageFormat(f);
     b.setMemoBlock({'o', 'k', 0});
     ASSERT_TRUE(load(b.bytes()));
-    EXPECT_EQ(recordedErrors(), std::vector<std::string>{"情報に一部矛盾がありますが処理を続行します。"});
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{kName + "\n情報に一部矛盾がありますが処理を続行します。"});
     EXPECT_EQ(doc.syntaxAt(3)->messageFormat.kind, 1);
     EXPECT_EQ(doc.memoText(), "ok");
 }
@@ -139,7 +140,7 @@ TEST_F(TagFileLoad, Version4106IgnoresMessageFormats) {
         b.setMemoBlock({'m', 0});
         ASSERT_TRUE(load(b.bytes()));
         // Only a file that holds blocks hears about them.
-        const std::vector<std::string> ignored{"このカラー構文ファイルに含まれる発言形式関係の情報は無視されます。"
+        const std::vector<std::string> ignored{kName + "\nこのカラー構文ファイルに含まれる発言形式関係の情報は無視されます。"
                                                "発言関係の構文を作り直してください。"};
         EXPECT_EQ(recordedErrors(), blocks ? ignored : std::vector<std::string>{});
         const SyntaxRecord* rec = doc.syntaxAt(3);

@@ -200,7 +200,7 @@ TEST_F(TagFileSave, OldAndCutShortFilesLoadFromDisk) {
     EXPECT_EQ(loaded.indexCount(), 1);
     EXPECT_EQ(loaded.memoText(), "");
     // The cut took the second message syntax's ordinal with it.
-    EXPECT_EQ(recordedErrors(), std::vector<std::string>{"情報に一部矛盾がありますが処理を続行します。"});
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{pathForMessage(path) + "\n情報に一部矛盾がありますが処理を続行します。"});
 }
 
 TEST_F(TagFileSave, EveryFailingStepKeepsTheOldFile) {

@@ -6,6 +6,7 @@
 
 #include "pattern/derived_fields.h"
 #include "resources/resource_ids.h"
+#include "shell/find_bar.h"
 #include "shell/main_window.h"
 #include "views/document_state.h"
 #include "views/tree_mirror.h"
@@ -55,18 +56,34 @@ TEST_F(PaneKeysTest, TheWindowsKeysWorkWithTheFocusInThePane) {
     std::vector<std::pair<WPARAM, LPARAM>> commands;
     SetWindowSubclass(w.main, recordSysCommand, 1, reinterpret_cast<DWORD_PTR>(&commands));
 
-    for (int id : {IDC_NAME, IDC_PATTERN, IDC_TITLE}) {
-        SCOPED_TRACE(id);
+    showFindBar(a());
+    pumpMessages();
+    // Every pane control, the find bar and (with the root item selected)
+    // the memo.
+    std::vector<HWND> places = {GetDlgItem(w.findBar, kFindTextId), GetDlgItem(w.findBar, kFindNameId)};
+    for (HWND child = GetWindow(w.propertyPane, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && IsWindowEnabled(child) &&
+            (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP))
+            places.push_back(child);
+    ASSERT_GE(places.size(), 12u);
+    places.push_back(w.memo);
+    for (HWND place : places) {
+        SCOPED_TRACE(GetDlgCtrlID(place));
+        if (place == w.memo)
+            SendMessageW(w.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a().tree.rootItem));
         commands.clear();
-        SetFocus(field(id));
+        SetFocus(place);
+        ASSERT_EQ(GetFocus(), place);
         sysKey(VK_F10, 0);
         sysKey(VK_MENU, kAltDown);
         // A menu's access key that no pane control has opens that menu.
         altLetter(L'e');
         using Commands = std::vector<std::pair<WPARAM, LPARAM>>;
         EXPECT_EQ(commands, (Commands{{SC_KEYMENU, 0}, {SC_KEYMENU, 0}, {SC_KEYMENU, L'e'}}));
-        EXPECT_EQ(GetFocus(), field(id));
+        EXPECT_EQ(GetFocus(), place);
     }
+    SendMessageW(w.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemForRecord(a(), 3)));
+    pumpMessages();
 
     // The pane's own access keys stay in the pane.
     commands.clear();

@@ -406,15 +406,32 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     EXPECT_EQ(rectOf(IDC_NAME).left, name.left);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 40);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).right - rectOf(IDC_TITLE_HELP).left, button.right - button.left);
-    // Half the first width or less: nothing moves, and the next widening
-    // counts from the last accepted width.
-    RECT created{0, 0, 275, 211};  // the dialog's own size
+    // Half the first width or less: the controls stop just over half, and
+    // the pane scrolls sideways to reach the rest.
+    RECT created{0, 0, 275, 221};  // the dialog's own size
     MapDialogRect(pane(), &created);
-    SetWindowPos(pane(), nullptr, 0, 0, created.right / 2, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 40);
-    // Just over half: accepted.
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    EXPECT_TRUE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
+    SendMessageW(pane(), WM_HSCROLL, SB_BOTTOM, 0);
+    RECT view{};
+    GetClientRect(pane(), &view);
+    EXPECT_LE(rectOf(IDC_TITLE_HELP).right, view.right) << "the last >> scrolled into view";
+    SendMessageW(pane(), WM_HSCROLL, SB_TOP, 0);
+    // Too low as well: 適用 is reached by scrolling down.
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, created.bottom / 2, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(GetWindowLongW(pane(), GWL_STYLE) & WS_VSCROLL);
+    SendMessageW(pane(), WM_VSCROLL, SB_BOTTOM, 0);
+    GetClientRect(pane(), &view);
+    EXPECT_LE(rectOf(IDOK).bottom, view.bottom);
+    EXPECT_GE(rectOf(IDOK).top, 0);
+    SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(rectOf(IDC_NAME).top, name.top) << "scrolled back with the bar gone";
+    // Just over half: no bar.
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 2 + 1, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
     SetWindowPos(pane(), nullptr, 0, 0, width + 10, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 10);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 10);
@@ -433,6 +450,23 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
             EXPECT_GE(rectOf(help).left, rectOf(edit).right);
         }
     }
+}
+
+TEST_F(PaneTest, AnUnreadableTitleIsReportedOncePerSelectionWithItsSyntaxsName) {
+    startWith({{"good", 1}, {"bad", 1}});
+    record(4).titleCode[0] = 0xEE;  // no such opcode: only a damaged file has it
+    const SyntaxRecord stored = record(4);
+    const std::string told = "「bad」\nタイトルの構文の変換に失敗しました。";
+    select(4);
+    EXPECT_EQ(ui().messageTexts(), std::vector<std::string>{told});
+    fillProperties(a());  // a refill while it stays selected (after an undo, say)
+    EXPECT_EQ(ui().messageTexts().size(), 1u);
+    // Leaving asks nothing, adds no "Internal error" and keeps the bytes.
+    select(3);
+    EXPECT_EQ(ui().messageTexts().size(), 1u);
+    EXPECT_EQ(std::memcmp(&record(4), &stored, sizeof stored), 0);
+    select(4);
+    EXPECT_EQ(ui().messageTexts(), (std::vector<std::string>{told, told}));
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
           {40003, L"上書き保存(&S)\tCtrl+S"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
           {40005, L"カラー構文エディタの終了(&X)"}}},
         {L"編集(&E)",
-         {{40041, L"元に戻す(&U)\tCtrl+Z"}, {40042, L"やり直し(&R)\tCtrl+Y"}, {0, L""},
+         {{40041, L"元に戻す(&Z)\tCtrl+Z"}, {40042, L"やり直し(&Y)\tCtrl+Y"}, {0, L""},
           {40007, L"切り取り(&T)\tCtrl+X"}, {40011, L"子構文も含めてコピー(&C)\tCtrl+C"},
           {40008, L"１個だけコピー(&Q)\tCtrl+Q"}, {40009, L"貼り付け(&P)\tCtrl+V"},
           {40012, L"子構文として貼り付け(&R)\tCtrl+R"}, {40010, L"削除(&D)\tDel"}, {0, L""},
@@ -80,7 +80,13 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
         ASSERT_NE(popup, nullptr) << p;
         std::vector<MenuEntry> got = popupEntries(popup);
         ASSERT_EQ(got.size(), expected[p].entries.size()) << p;
+        std::wstring keys;  // each item its own access key
         for (size_t i = 0; i < got.size(); ++i) {
+            const std::size_t amp = got[i].text.find(L'&');
+            if (amp != std::wstring::npos) {
+                EXPECT_EQ(keys.find(got[i].text[amp + 1]), std::wstring::npos) << p << "/" << i;
+                keys += got[i].text[amp + 1];
+            }
             EXPECT_EQ(got[i].id, expected[p].entries[i].id) << p << "/" << i;
             EXPECT_EQ(got[i].text, expected[p].entries[i].text) << p << "/" << i;
         }
@@ -235,7 +241,7 @@ DialogTemplate loadDialog(int id) {
 TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
     DialogTemplate t = loadDialog(IDD_PROPERTIES);
     EXPECT_EQ(t.cx, 275);
-    EXPECT_EQ(t.cy, 211);
+    EXPECT_EQ(t.cy, 221);
     EXPECT_EQ(t.face, L"ＭＳ Ｐゴシック");
     EXPECT_EQ(t.pointSize, 9);
     // A child of the main window with no frame that could drag it away.
@@ -269,13 +275,13 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         {-1, Label, L"ツリーに表示するタイトル(&T):", 6, 151, 90, 8, 0},
         {1006, Edit, L"", 98, 147, 158, 14, oneLine},
         {1009, Button, L">>", 257, 148, 12, 12, 0},
-        {1016, Check, L"発言の構文(&S)", 8, 170, 61, 10, 0},
-        {1017, Button, L"発言形式の指定(&B)...", 73, 167, 74, 14, 0},
-        // The title's compile check, one line beside the button.
-        {1018, Label, L"", 152, 170, 117, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
-        {1, Button, L"適用(&O)", 8, 189, 50, 15, BS_DEFPUSHBUTTON},
-        {2, Button, L"ｷｬﾝｾﾙ", 62, 189, 50, 15, 0},
-        {3, Button, L"ヘルプ(&H)", 117, 189, 50, 15, 0},
+        // The title's compile check, on its own row under the title.
+        {1018, Label, L"", 98, 163, 158, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
+        {1016, Check, L"発言の構文(&S)", 8, 180, 61, 10, 0},
+        {1017, Button, L"発言形式の指定(&B)...", 73, 177, 74, 14, 0},
+        {1, Button, L"適用(&O)", 8, 199, 50, 15, BS_DEFPUSHBUTTON},
+        {2, Button, L"ｷｬﾝｾﾙ", 62, 199, 50, 15, 0},
+        {3, Button, L"ヘルプ(&H)", 117, 199, 50, 15, 0},
     };
     ASSERT_EQ(t.items.size(), std::size(rows));
     for (size_t i = 0; i < t.items.size(); ++i) {

@@ -1,12 +1,17 @@
 #include "gui/gui_support.h"
+#include "gui/dialog_driver.h"
 
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "commands/document_commands.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
+#include "shell/find_bar.h"
 #include "shell/main_window.h"
 #include "ui/cp932_input.h"
 #include "ui/text_convert.h"
@@ -41,6 +46,15 @@ protected:
     void selectRecord(int position) {
         SendMessageW(a().windows.tree, TVM_SELECTITEM, TVGN_CARET,
                      reinterpret_cast<LPARAM>(position ? itemForRecord(a(), position) : a().tree.rootItem));
+        pumpMessages();
+    }
+    // A syntax selected, so the pane shows, and the find bar open.
+    void startWithEveryPlaceShown() {
+        ASSERT_TRUE(start());
+        appendSyntax(a().document, "alpha", 1);
+        buildTree(a());
+        selectRecord(3);
+        showFindBar(a());
         pumpMessages();
     }
     void typeIntoMemo(const std::wstring& text) {
@@ -255,15 +269,29 @@ TEST_F(KeysTest, TheFocusComesBackWhereTheUserWas) {
     DestroyWindow(other);
 }
 
+// Records the balloons an edit is asked to show.
+LRESULT CALLBACK recordBalloon(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
+    if (message == EM_SHOWBALLOONTIP)
+        reinterpret_cast<std::vector<std::wstring>*>(data)->push_back(
+            reinterpret_cast<const EDITBALLOONTIP*>(lParam)->pszText);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 TEST_F(KeysTest, TextTheFileCannotHoldIsRefused) {
     ASSERT_TRUE(start());
     HWND memo = a().windows.memo;
     SetFocus(memo);
+    std::vector<std::wstring> balloons;
+    SetWindowSubclass(memo, recordBalloon, 1, reinterpret_cast<DWORD_PTR>(&balloons));
     // Hangul, e acute, sharp s and an emoji (a surrogate pair) have no cp932
-    // code: typing them puts nothing in.
+    // code: typing them puts nothing in, and a balloon says why once for each
+    // run of refused keys.
     typeIntoMemo(L"한글 é ß \xD83D\xDE00 end");
     EXPECT_EQ(windowText(memo), L"    end");
     EXPECT_TRUE(ui().messageBoxes.empty());
+    EXPECT_EQ(balloons, (std::vector<std::wstring>(4, kCannotStoreCharacterText)));
+    RemoveWindowSubclass(memo, recordBalloon, 1);
 
     // A paste keeps what cp932 holds and says so once.
     SendMessageW(memo, EM_SETSEL, 0, 0);
@@ -279,6 +307,181 @@ TEST_F(KeysTest, TextTheFileCannotHoldIsRefused) {
     Document loaded;
     ASSERT_TRUE(loadTagFile(loaded, tempPath(L"held.tag")));
     EXPECT_EQ(wideFromCp932(loaded.memoText()), L"αбｶ\r\n    end");
+}
+
+// Records the accelerator commands the main window gets, without running them.
+LRESULT CALLBACK recordAccelerator(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR data) {
+    if (message == WM_COMMAND && HIWORD(wParam) == 1) {
+        reinterpret_cast<std::vector<int>*>(data)->push_back(LOWORD(wParam));
+        return 0;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The places where the keys went to a control of their own first.
+struct FocusPlace {
+    const char* name;
+    std::function<HWND(const MainWindows&)> control;
+    bool memo = false;  // shown with the root item selected; comes first
+};
+
+std::vector<FocusPlace> focusPlaces() {
+    const auto pane = [](int id) { return [id](const MainWindows& w) { return GetDlgItem(w.propertyPane, id); }; };
+    const auto bar = [](int id) { return [id](const MainWindows& w) { return GetDlgItem(w.findBar, id); }; };
+    return {{"memo", [](const MainWindows& w) { return w.memo; }, true},
+            {"tree", [](const MainWindows& w) { return w.tree; }},
+            {"name", pane(IDC_NAME)},
+            {"pattern", pane(IDC_PATTERN)},
+            {"title", pane(IDC_TITLE)},
+            {"lines", pane(IDC_COLOUR_LINES)},
+            {"check box", pane(IDC_INTERRUPTING)},
+            {"pattern >>", pane(IDC_PATTERN_HELP)},
+            {"find text", bar(kFindTextId)},
+            {"find check box", bar(kFindNameId)}};
+}
+
+TEST_F(KeysTest, TheMainWindowsKeysWorkWhereverTheFocusIsAndEditingKeysStayWithTheControl) {
+    ASSERT_NO_FATAL_FAILURE(startWithEveryPlaceShown());
+    const MainWindows& w = a().windows;
+    std::vector<int> commands;
+    SetWindowSubclass(w.main, recordAccelerator, 1, reinterpret_cast<DWORD_PTR>(&commands));
+    struct Key {
+        UINT key;
+        bool control, shift;
+        int command;  // 0: the focused control's own key, from the tree too
+    };
+    const Key commandKeys[] = {
+        {'N', true, false, IDM_EDIT_NEW_SYNTAX}, {'M', true, false, IDM_EDIT_NEW_CHILD},
+        {'U', true, false, IDM_ORDER_UP},        {'D', true, false, IDM_ORDER_DOWN},
+        {'Q', true, false, IDM_EDIT_COPY_ONE},   {'R', true, false, IDM_EDIT_PASTE_CHILD},
+        {'F', true, false, IDM_EDIT_FIND},       {VK_F3, false, false, IDM_EDIT_FIND_NEXT},
+        {VK_F3, false, true, IDM_EDIT_FIND_PREVIOUS}, {'S', true, false, IDM_FILE_SAVE},
+        {'O', true, false, IDM_FILE_OPEN},
+    };
+    const Key editingKeys[] = {{'C', true, false, 0},    {'X', true, false, 0},      {'V', true, false, 0},
+                               {'Z', true, false, 0},    {'Y', true, false, 0},      {'A', true, false, 0},
+                               {VK_DELETE, false, false, 0}, {VK_LEFT, false, false, 0}, {VK_HOME, false, true, 0}};
+    const auto pressKey = [&](HWND target, const Key& key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = key.control ? 0x80 : 0;
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = key.shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG msg{target, WM_KEYDOWN, key.key, 1, GetTickCount(), {}};
+        routeMessage(msg);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = keys[VK_SHIFT] = keys[VK_LSHIFT] = 0;
+        SetKeyboardState(keys);
+        pumpMessages();
+    };
+    for (const FocusPlace& place : focusPlaces()) {
+        selectRecord(place.memo ? 0 : 3);
+        HWND control = place.control(w);
+        ASSERT_TRUE(control && IsWindowVisible(control)) << place.name;
+        for (const Key& key : commandKeys) {
+            SCOPED_TRACE(std::string(place.name) + " key " + std::to_string(key.key));
+            // Greyed, a command's key does nothing anywhere; here it counts
+            // where the key went.
+            EnableMenuItem(w.mainMenu, UINT(key.command), MF_BYCOMMAND | MF_ENABLED);
+            commands.clear();
+            SetFocus(control);
+            pressKey(control, key);
+            EXPECT_EQ(commands, std::vector<int>{key.command});
+        }
+        if (control == w.tree) continue;  // the tree has no text of its own
+        for (const Key& key : editingKeys) {
+            SCOPED_TRACE(std::string(place.name) + " editing key " + std::to_string(key.key));
+            commands.clear();
+            SetFocus(control);
+            pressKey(control, key);
+            EXPECT_TRUE(commands.empty());
+        }
+    }
+
+    // The editing keys act on the text: Ctrl+V pastes into a pane field,
+    // Delete takes a character out of the memo.
+    setClipboardText(L"zz");
+    HWND name = GetDlgItem(w.propertyPane, IDC_NAME);
+    SetWindowTextW(name, L"ab");
+    SetFocus(name);
+    SendMessageW(name, EM_SETSEL, 2, 2);
+    pressKey(name, {'V', true, false, 0});
+    EXPECT_EQ(windowText(name), L"abzz");
+    SetWindowTextW(w.memo, L"memo");  // hidden, but the keys go to it all the same
+    SendMessageW(w.memo, EM_SETSEL, 0, 0);
+    pressKey(w.memo, {VK_DELETE, false, false, 0});
+    EXPECT_EQ(windowText(w.memo), L"emo");
+    RemoveWindowSubclass(w.main, recordAccelerator, 1);
+}
+
+TEST_F(KeysTest, AfterABoxOrADialogTheFocusIsBackWhereItWas) {
+    ASSERT_NO_FATAL_FAILURE(startWithEveryPlaceShown());
+    const MainWindows& w = a().windows;
+    // The index editor for real, opened from a pane field.
+    const auto scriptedDialogs = uiHooks().modalDialog;
+    {
+        DialogDriver driver;
+        driver.then([](HWND list) { testing::press(list, IDCANCEL); });
+        HWND title = GetDlgItem(w.propertyPane, IDC_TITLE);
+        SetFocus(title);
+        runCommand(IDM_INDEX_EDIT);
+        pumpMessages();
+        EXPECT_EQ(driver.dialogsRun(), std::vector<int>{IDD_INDEX_LIST});
+        EXPECT_EQ(GetFocus(), title);
+    }
+    uiHooks().modalDialog = scriptedDialogs;
+    // A real box disables its owner, which leaves the focus nowhere, and
+    // gives it back to whichever child the system picks: the tree, say.
+    UiHooks& hooks = uiHooks();
+    const auto stealFocus = [&] {
+        EnableWindow(w.main, FALSE);
+        EnableWindow(w.main, TRUE);
+        SetFocus(w.tree);
+    };
+    const auto box = hooks.messageBox;
+    hooks.messageBox = [&](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+        stealFocus();
+        return box(owner, text, caption, type);
+    };
+    const auto file = hooks.fileDialog;
+    hooks.fileDialog = [&](const FileDialogRequest& request) {
+        stealFocus();
+        return file(request);
+    };
+    const auto dialog = hooks.modalDialog;
+    hooks.modalDialog = [&](HINSTANCE instance, int id, HWND owner, DLGPROC proc, LPARAM param) {
+        stealFocus();
+        return dialog(instance, id, owner, proc, param);
+    };
+    struct Asking {
+        const char* name;
+        int command;
+        std::size_t boxes, files, dialogs;  // what it showed
+    };
+    const Asking commands[] = {
+        {"close: the save question, cancelled", IDM_FILE_CLOSE, 1, 0, 0},
+        {"save as: the file dialog, cancelled", IDM_FILE_SAVE_AS, 0, 1, 0},
+        {"the index editor", IDM_INDEX_EDIT, 0, 0, 1},
+        {"about", IDM_HELP_ABOUT, 0, 0, 1},
+    };
+    for (const FocusPlace& place : focusPlaces()) {
+        selectRecord(place.memo ? 0 : 3);
+        HWND control = place.control(w);
+        for (const Asking& asking : commands) {
+            SCOPED_TRACE(std::string(place.name) + ", " + asking.name);
+            markModified();
+            ui().messageBoxes.clear();
+            ui().fileDialogs.clear();
+            ui().dialogs.clear();
+            SetFocus(control);
+            runCommand(asking.command);
+            pumpMessages();
+            EXPECT_EQ(ui().messageBoxes.size(), asking.boxes);
+            EXPECT_EQ(ui().fileDialogs.size(), asking.files);
+            EXPECT_EQ(ui().dialogs.size(), asking.dialogs);
+            EXPECT_EQ(GetFocus(), control);
+        }
+    }
 }
 
 TEST_F(KeysTest, ToolbarTooltips) {

@@ -1,5 +1,7 @@
 #include "gui/gui_support.h"
 
+#include <commctrl.h>
+
 #include "shell/main_window.h"
 
 namespace lumaset::testing {
@@ -74,9 +76,14 @@ TEST_F(LayoutTest, StartsAtAThirdAndFollowsTheWindowSize) {
     resizeMain(900, 600);
     const int split = a().layout.splitPosition;
     expectLayout(split);
-    // Shrinking past the split pulls it in to ten pixels from the right.
+    // Shrinking past the split pulls it in, leaving the pane its width.
+    resizeMain(500, 400);
+    EXPECT_EQ(a().layout.splitPosition, std::min(split, int(clientSize().cx) - kMinimumPaneWidth));
+    expectLayout(a().layout.splitPosition);
+    // Too narrow for both sides: they share the width, neither vanishes.
     resizeMain(200, 400);
-    EXPECT_EQ(a().layout.splitPosition, std::min(split, int(clientSize().cx) - 10));
+    const int tree = kMinimumTreeWidth + kSplitterWidth;
+    EXPECT_NEAR(a().layout.splitPosition, clientSize().cx * tree / (tree + kMinimumPaneWidth), 1);
     expectLayout(a().layout.splitPosition);
 }
 
@@ -91,18 +98,26 @@ TEST_F(LayoutTest, DraggingTheBarIsBoundedOnBothSides) {
     expectLayout(split + 100);
     split = a().layout.splitPosition;
 
-    // Far left: the candidate stops at 5 and the tree keeps one pixel.
+    // Far left: the tree keeps its usable width.
     drag(split - 1, -400);
-    EXPECT_EQ(a().layout.splitPosition, kMinimumSplit);
-    EXPECT_EQ(placeOf(a().windows.tree).right, 1);
-    expectLayout(kMinimumSplit);
+    EXPECT_EQ(placeOf(a().windows.tree).right, kMinimumTreeWidth);
+    expectLayout(kMinimumTreeWidth + kSplitterWidth);
 
-    // Beyond the right edge: allowed while dragging, W - 10 on release.
-    drag(kMinimumSplit - 1, width + 300);
-    EXPECT_EQ(a().layout.splitPosition, width - 10);
-    expectLayout(width - 10);
+    // Beyond the right edge: the pane keeps its usable width.
+    drag(a().layout.splitPosition - 1, width + 300);
+    EXPECT_EQ(a().layout.splitPosition, width - kMinimumPaneWidth);
+    expectLayout(width - kMinimumPaneWidth);
     EXPECT_FALSE(a().layout.dragging);
     EXPECT_EQ(GetCapture(), nullptr);
+
+    // Maximised, dragged far right, restored: the pane is still usable.
+    ShowWindow(a().windows.main, SW_MAXIMIZE);
+    pumpMessages();
+    drag(a().layout.splitPosition - 1, clientSize().cx + 300);
+    ShowWindow(a().windows.main, SW_RESTORE);
+    pumpMessages();
+    EXPECT_EQ(a().layout.splitPosition, int(clientSize().cx) - kMinimumPaneWidth);
+    expectLayout(a().layout.splitPosition);
 }
 
 TEST_F(LayoutTest, AClickWithoutMovingKeepsTheSplitAndStillLaysOut) {
@@ -142,6 +157,24 @@ TEST_F(LayoutTest, MovingTheWindowCarriesThePane) {
     SetWindowPos(a().windows.main, nullptr, 137, 91, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pumpMessages();
     expectLayout(a().layout.splitPosition);
+}
+
+TEST_F(LayoutTest, ANewDpiTakesTheSuggestedRectangleAndKeepsEveryPartWorking) {
+    ASSERT_TRUE(start());
+    const MainWindows& w = a().windows;
+    RECT suggested{40, 30, 40 + 1000, 30 + 700};
+    SendMessageW(w.main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    pumpMessages();
+    RECT now{};
+    GetWindowRect(w.main, &now);
+    EXPECT_EQ(now.left, suggested.left);
+    EXPECT_EQ(now.top, suggested.top);
+    EXPECT_EQ(now.right - now.left, 1000);
+    // A new toolbar, with its buttons, under which the panes are laid out.
+    ASSERT_TRUE(IsWindow(w.toolbar) && IsWindowVisible(w.toolbar));
+    EXPECT_EQ(SendMessageW(w.toolbar, TB_BUTTONCOUNT, 0, 0), 16);
+    expectLayout(a().layout.splitPosition);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(w.memo, WM_GETFONT, 0, 0)), w.patternFont);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "ui/dpi.h"
+
+namespace lumaset {
+
+int dpiOf(HWND window) {
+    // Looked up at run time: older systems have no per-window DPI.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && window) {
+        if (const UINT dpi = getDpiForWindow(window)) return int(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+int nearestDrawingPercent(int dpi) {
+    const int percent = MulDiv(dpi, 100, kBaseDpi);
+    if (percent >= 175) return 200;
+    if (percent >= 125) return 150;
+    return 100;
+}
+
+}  // namespace lumaset

@@ -1,0 +1,25 @@
+// The DPI a window is drawn at, and pixel sizes scaled to it. Sizes in the
+// code are given for 96 DPI (100 %).
+#pragma once
+
+#include <windows.h>
+
+namespace lumaset {
+
+inline constexpr int kBaseDpi = 96;
+
+// The window's DPI: its monitor's under per-monitor awareness, else the
+// system's.
+int dpiOf(HWND window);
+// A 96-DPI pixel size at the DPI, rounded to the nearest pixel.
+inline int scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
+
+// The drawing of a bitmap nearest the DPI: 100, 150 or 200 (percent).
+int nearestDrawingPercent(int dpi);
+// The resource of that drawing, given the three.
+inline int bitmapForDpi(int dpi, int at100, int at150, int at200) {
+    const int percent = nearestDrawingPercent(dpi);
+    return percent == 200 ? at200 : percent == 150 ? at150 : at100;
+}
+
+}  // namespace lumaset
