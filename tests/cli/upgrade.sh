@@ -56,9 +56,11 @@ long=""; for _ in $(seq 24); do long+='a\\1'; done   # 121 bytes of code
 
 "$tagtool" upgrade "$work/v4104.tag" "$work/v4104-up.tag" 2>"$work/err"; status=$?
 expect_equal '4104: exit status' 0 "$status"
-expect_equal '4104: messages, one per failing title, in table order' \
-  'ツリーに表示するタイトルを変換したらサイズが大きすぎて入り切りませんでした。該当するタイトルが"タイトル長すぎ"になります。
-ツリーに表示するタイトルの変換処理でエラーが発生しました。該当するタイトルが"変換エラー"になります。' \
+expect_equal '4104: messages, one per failing title, in table order, each naming the file' \
+  "$work/v4104.tag
+ツリーに表示するタイトルを変換したらサイズが大きすぎて入り切りませんでした。該当するタイトルが\"タイトル長すぎ\"になります。
+$work/v4104.tag
+ツリーに表示するタイトルの変換処理でエラーが発生しました。該当するタイトルが\"変換エラー\"になります。" \
   "$(cat "$work/err")"
 out="$work/v4104-up.tag"
 expect_equal '4104: size' $((68 + 6 * 684 + 61 + 1)) "$(file_size "$out")"
