@@ -62,15 +62,19 @@ void enable(HWND pane, int id, bool on) { EnableWindow(control(pane, id), on ? T
 
 bool checked(HWND pane, int id) { return IsDlgButtonChecked(pane, id) == BST_CHECKED; }
 
-void check(HWND pane, int id, bool on) { CheckDlgButton(pane, id, on ? BST_CHECKED : BST_UNCHECKED); }
+// Each message to a control costs, and a fill runs on every selection:
+// what already shows is left alone.
+void check(HWND pane, int id, bool on) {
+    if (checked(pane, id) != on) CheckDlgButton(pane, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
 
 std::wstring controlText(HWND pane, int id) { return windowText(control(pane, id)); }
 
-void setControlText(HWND pane, int id, std::string_view cp932) {
-    const std::wstring text = wideFromCp932(cp932);
-    SetDlgItemTextW(pane, id, text.c_str());
-    SendMessageW(control(pane, id), EM_SETMODIFY, FALSE, 0);
+void setShownText(HWND pane, int id, const std::wstring& text) {
+    if (controlText(pane, id) != text) SetDlgItemTextW(pane, id, text.c_str());
 }
+
+void setControlText(HWND pane, int id, std::string_view cp932) { setShownText(pane, id, wideFromCp932(cp932)); }
 
 // The draft bit of each text field the user can change.
 std::uint8_t draftBitOf(int id) {
@@ -278,9 +282,6 @@ void onPatternChanged(HWND pane) {
     state->filling = true;
     SetWindowTextW(edit, reflowed.text.c_str());
     state->filling = false;
-    // Setting the text clears the edit's modified mark; this is still the
-    // user's edit.
-    SendMessageW(edit, EM_SETMODIFY, TRUE, 0);
     SendMessageW(edit, EM_SETSEL, reflowed.caret, reflowed.caret);
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
@@ -288,7 +289,7 @@ void onPatternChanged(HWND pane) {
 // The line under the title says what Apply will make of it.
 void showTitleCheck(HWND pane) {
     const std::string line = patternCheckLine(readField(pane, IDC_TITLE, kRenderAreaSize - 1), kTitleCodeLimit);
-    SetDlgItemTextW(pane, IDC_TITLE_CHECK, wideFromUtf8(line).c_str());
+    setShownText(pane, IDC_TITLE_CHECK, wideFromUtf8(line));
 }
 
 // Typed, pasted, a token, a capture, 透明にする or the up-down: every change
@@ -420,14 +421,15 @@ void fillProperties(App& app) {
             showErrorMessage("「" + utf8FromWide(wideFromCp932(fieldText(record.name, kNameSize))) + "」\n" +
                              kTitleFailedText);
         if (state) state->titleDamageTold = s;
-        SetDlgItemTextW(pane, IDC_TITLE, kTitleErrorShown);
-        SendMessageW(control(pane, IDC_TITLE), EM_SETMODIFY, FALSE, 0);
+        setShownText(pane, IDC_TITLE, kTitleErrorShown);
     } else {
         setControlText(pane, IDC_TITLE, title);
         if (state) state->titleDamageTold = -1;
     }
-    SetDlgItemInt(pane, IDC_COLOUR_LINES, record.colourLines, FALSE);
+    setShownText(pane, IDC_COLOUR_LINES, std::to_wstring(record.colourLines));
     if (state) state->filling = false;
+    // The title's text may not have changed, and with it no notice came.
+    showTitleCheck(pane);
 
     check(pane, IDC_INTERRUPTING, record.interrupting);
     // Both flags cannot hold; the table keeps the one the terminal obeys,

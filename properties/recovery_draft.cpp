@@ -57,7 +57,6 @@ void restorePaneDraft(App& app, const RecoveryDraft& draft) {
         const std::u16string& text = *textOf(wanted, id);
         if (u16(windowText(GetDlgItem(pane, id))) == text) continue;
         SetDlgItemTextW(pane, id, std::wstring(text.begin(), text.end()).c_str());
-        SendMessageW(GetDlgItem(pane, id), EM_SETMODIFY, TRUE, 0);
     }
     if (std::memcmp(&app.selection.draftMessageFormat, draft.messageFormat.data(), kRecoveryFormatSize) != 0) {
         std::memcpy(&app.selection.draftMessageFormat, draft.messageFormat.data(), kRecoveryFormatSize);

@@ -7,12 +7,12 @@
 
 #include "commands/document_commands.h"
 #include "resources/resource_ids.h"
+#include "ui/window_subclass.h"
 
 namespace lumaset {
 
 namespace {
 
-constexpr UINT_PTR kContextMenuSubclass = 2;
 constexpr int kSeparator = 0;
 
 constexpr int kContextMenuItems[] = {
@@ -54,7 +54,7 @@ void showForSelection(HWND tree) {
 
 bool shiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-LRESULT CALLBACK treeContextMenuProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT treeContextMenuProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
     switch (message) {
     case WM_CONTEXTMENU:
         if (lParam == -1)
@@ -83,11 +83,8 @@ LRESULT CALLBACK treeContextMenuProc(HWND tree, UINT message, WPARAM wParam, LPA
     case WM_KEYUP:
         if (wParam == VK_APPS) return 0;
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(tree, treeContextMenuProc, kContextMenuSubclass);
-        break;
     }
-    return DefSubclassProc(tree, message, wParam, lParam);
+    return layer.next(tree, message, wParam, lParam);
 }
 
 }  // namespace
@@ -129,6 +126,6 @@ void showTreeContextMenuAt(HWND tree, POINT screen) {
     showAt(screen);
 }
 
-void installTreeContextMenu(HWND tree) { SetWindowSubclass(tree, treeContextMenuProc, kContextMenuSubclass, 0); }
+void installTreeContextMenu(HWND tree) { installSubclass<treeContextMenuProc>(tree, nullptr); }
 
 }  // namespace lumaset

@@ -23,6 +23,7 @@
 #include "views/recovery.h"
 #include "views/tree_mirror.h"
 #include "ui/win_paths.h"
+#include "ui/window_subclass.h"
 
 namespace lumaset {
 
@@ -60,7 +61,7 @@ bool registerWindowClasses(HINSTANCE instance) {
 // Wine's tree view keeps the system keys to itself, so Alt+F4, F10 and the
 // menu's access keys never reached the window from the tree; the default
 // handling is what they need on any system.
-LRESULT CALLBACK treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
     switch (message) {
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
@@ -69,11 +70,8 @@ LRESULT CALLBACK treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPAR
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && cancelTreeDrag(app())) return 0;
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(tree, treeSystemKeysProc, 1);
-        break;
     }
-    return DefSubclassProc(tree, message, wParam, lParam);
+    return layer.next(tree, message, wParam, lParam);
 }
 
 bool createPanes(App& app) {
@@ -82,7 +80,7 @@ bool createPanes(App& app) {
                              WS_CHILD | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                  TVS_SHOWSELALWAYS,
                              0, 0, 0, 0, w.main, nullptr, w.instance, nullptr);
-    if (w.tree) SetWindowSubclass(w.tree, treeSystemKeysProc, 1, 0);
+    if (w.tree) installSubclass<treeSystemKeysProc>(w.tree, nullptr);
     if (w.tree) installTreeContextMenu(w.tree);
     w.splitter = CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                  w.main, nullptr, w.instance, nullptr);

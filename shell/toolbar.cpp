@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "resources/resource_ids.h"
+#include "ui/window_subclass.h"
 #include "ui/dpi.h"
 
 namespace lumaset {
@@ -41,24 +42,17 @@ constexpr int kSeparator = -1;
 // Button positions: image index, or a separator.
 constexpr int kButtonLayout[] = {kSeparator, 0, 1, 2, kSeparator, 3, 4, 5, 6, 7, kSeparator, 8, 9, kSeparator, 10, 11};
 
-constexpr UINT_PTR kToolbarSubclassId = 1;
-
 // The toolbar paints on button face whatever the frame's own background:
 // some toolbar implementations leave their background to the parent,
 // whose dark grey would swallow the separators and the pictures' outlines.
-LRESULT CALLBACK toolbarSubclassProc(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    switch (message) {
-    case WM_ERASEBKGND: {
+LRESULT toolbarSubclassProc(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
+    if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(toolbar, &client);
         FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
         return 1;
     }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(toolbar, toolbarSubclassProc, kToolbarSubclassId);
-        break;
-    }
-    return DefSubclassProc(toolbar, message, wParam, lParam);
+    return layer.next(toolbar, message, wParam, lParam);
 }
 
 }  // namespace
@@ -91,7 +85,7 @@ HWND createToolbar(App& app) {
     HWND toolbar = CreateToolbarEx(app.windows.main, WS_CHILD | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImageCount,
                                    app.windows.instance, bitmapForDpi(dpi, IDB_TOOLBAR, IDB_TOOLBAR_150, IDB_TOOLBAR_200),
                                    buttons.data(), int(buttons.size()), width, height, width, height, sizeof(TBBUTTON));
-    if (toolbar) SetWindowSubclass(toolbar, toolbarSubclassProc, kToolbarSubclassId, 0);
+    if (toolbar) installSubclass<toolbarSubclassProc>(toolbar, nullptr);
     return toolbar;
 }
 

@@ -7,12 +7,12 @@
 #include "ui/captions.h"
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
+#include "ui/window_subclass.h"
 
 namespace lumaset {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4C53;  // one rule per edit
 
 std::size_t storedLength(std::wstring_view text, const Cp932InputRule& rule) {
     std::size_t bytes = cp932Length(text);
@@ -179,9 +179,8 @@ LRESULT paste(HWND edit, const Cp932InputRule& rule) {
     return 0;
 }
 
-LRESULT CALLBACK cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR data) {
-    auto* state = reinterpret_cast<EditState*>(data);
+LRESULT cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
+    auto* state = static_cast<EditState*>(layer.data);
     switch (message) {
     case WM_CHAR:
     case WM_IME_CHAR: {
@@ -207,12 +206,12 @@ LRESULT CALLBACK cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARA
     case WM_PASTE:
         return paste(edit, state->rule);
     case WM_NCDESTROY:
-        RemoveWindowSubclass(edit, cp932SubclassProc, kSubclassId);
         if (state->ownBalloon) DestroyWindow(state->ownBalloon);
         delete state;
+        layer.data = nullptr;
         break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return layer.next(edit, message, wParam, lParam);
 }
 
 }  // namespace
@@ -247,7 +246,11 @@ void installCp932Input(HWND edit, Cp932InputRule rule) {
     // Every character takes at least one byte, so this also lifts the
     // control's own character limit to what the byte limit allows.
     SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(rule.maxBytes + (rule.lineBreaksFree ? 2 * rule.maxBytes : 0)), 0);
-    SetWindowSubclass(edit, cp932SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new EditState{rule}));
+    // A second rule for the same edit replaces the first.
+    if (auto* old = static_cast<EditState*>(installSubclass<cp932SubclassProc>(edit, new EditState{rule}))) {
+        if (old->ownBalloon) DestroyWindow(old->ownBalloon);
+        delete old;
+    }
 }
 
 }  // namespace lumaset
