@@ -1,6 +1,7 @@
 #include "properties/property_pane.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -50,28 +51,56 @@ struct PaneWindowState {
     int lastWidth = 0;
     int titleDamageTold = -1;  // the selected record whose unreadable title was reported
     bool filling = false;  // our own text changes are not the user's edits
+    // The controls by id from IDC_NAME on: finding a dialog item asks the
+    // window system for the whole list of children each time.
+    std::array<HWND, 24> controls{};
 };
 
 PaneWindowState* paneState(HWND pane) {
     return pane ? reinterpret_cast<PaneWindowState*>(GetWindowLongPtrW(pane, DWLP_USER)) : nullptr;
 }
 
-HWND control(HWND pane, int id) { return GetDlgItem(pane, id); }
+HWND control(HWND pane, int id) {
+    PaneWindowState* state = paneState(pane);
+    const int slot = id - IDC_NAME;
+    if (!state || slot < 0 || slot >= int(state->controls.size())) return GetDlgItem(pane, id);
+    HWND& c = state->controls[std::size_t(slot)];
+    if (!c) c = GetDlgItem(pane, id);
+    return c;
+}
 
-void enable(HWND pane, int id, bool on) { EnableWindow(control(pane, id), on ? TRUE : FALSE); }
+// Some systems' buttons paint themselves at once when checked or enabled;
+// a selection changes several, so they are painted with the rest of the
+// pane instead, when the selection is done.
+template <typename Change>
+void changeUnpainted(HWND c, Change change) {
+    const bool shown = (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown) SendMessageW(c, WM_SETREDRAW, FALSE, 0);
+    change();
+    if (!shown) return;
+    SendMessageW(c, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(c, nullptr, TRUE);
+}
 
-bool checked(HWND pane, int id) { return IsDlgButtonChecked(pane, id) == BST_CHECKED; }
-
-// Each message to a control costs, and a fill runs on every selection:
+// Each change of a control costs, and a fill runs on every selection:
 // what already shows is left alone.
+void enable(HWND pane, int id, bool on) {
+    HWND c = control(pane, id);
+    if (c && (IsWindowEnabled(c) != FALSE) != on) changeUnpainted(c, [&] { EnableWindow(c, on ? TRUE : FALSE); });
+}
+
+bool checked(HWND pane, int id) { return SendMessageW(control(pane, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 void check(HWND pane, int id, bool on) {
-    if (checked(pane, id) != on) CheckDlgButton(pane, id, on ? BST_CHECKED : BST_UNCHECKED);
+    if (checked(pane, id) != on)
+        changeUnpainted(control(pane, id),
+                        [&] { SendMessageW(control(pane, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); });
 }
 
 std::wstring controlText(HWND pane, int id) { return windowText(control(pane, id)); }
 
 void setShownText(HWND pane, int id, const std::wstring& text) {
-    if (controlText(pane, id) != text) SetDlgItemTextW(pane, id, text.c_str());
+    if (controlText(pane, id) != text) SetWindowTextW(control(pane, id), text.c_str());
 }
 
 void setControlText(HWND pane, int id, std::string_view cp932) { setShownText(pane, id, wideFromCp932(cp932)); }
