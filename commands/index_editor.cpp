@@ -15,6 +15,7 @@
 #include "ui/dpi.h"
 #include "ui/text_convert.h"
 #include "ui/ui_calls.h"
+#include "ui/window_subclass.h"
 #include "views/app.h"
 #include "views/pane_steps.h"
 #include "views/document_history.h"
@@ -29,7 +30,6 @@ constexpr std::size_t kIndexNameBytes = kIndexNameSize - 2;  // 38: what the ter
 constexpr int kMarkSize = 16;
 constexpr int kNotMemberImage = 0;
 constexpr int kMemberImage = 1;
-constexpr UINT_PTR kTreeSubclassId = 0x4958;
 constexpr char kTooManyMembersText[] = "索引に入れられる構文は２０個までです。";
 
 // What the index dialog works on: the entry the list hands it, and its
@@ -86,7 +86,7 @@ HTREEITEM selectedItem(HWND tree) {
 
 // Space marks the selected syntax (the tree would otherwise take it as
 // typed text and search); a double-click never folds the tree.
-LRESULT CALLBACK indexTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT indexTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) {
@@ -100,13 +100,10 @@ LRESULT CALLBACK indexTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_LBUTTONDBLCLK:
         return 0;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(tree, indexTreeProc, kTreeSubclassId);
-        break;
     default:
         break;
     }
-    return DefSubclassProc(tree, message, wParam, lParam);
+    return layer.next(tree, message, wParam, lParam);
 }
 
 HTREEITEM insertSyntaxItem(HWND tree, HTREEITEM parent, int position, const SyntaxRecord& record, int mark) {
@@ -174,7 +171,7 @@ BOOL onIndexInit(HWND dialog, IndexDialogState* state) {
     SetWindowTextW(name, state->shownName.c_str());
 
     HWND tree = GetDlgItem(dialog, IDC_INDEX_TREE);
-    SetWindowSubclass(tree, indexTreeProc, kTreeSubclassId, 0);
+    installSubclass<indexTreeProc>(tree, nullptr);
     state->marks = createMarks(dialog);
     SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state->marks));
     fillSyntaxTree(tree, *state);

@@ -92,9 +92,9 @@ void enable(HWND pane, int id, bool on) {
 bool checked(HWND pane, int id) { return SendMessageW(control(pane, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void check(HWND pane, int id, bool on) {
+    HWND c = control(pane, id);
     if (checked(pane, id) != on)
-        changeUnpainted(control(pane, id),
-                        [&] { SendMessageW(control(pane, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); });
+        changeUnpainted(c, [&] { SendMessageW(c, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); });
 }
 
 std::wstring controlText(HWND pane, int id) { return windowText(control(pane, id)); }
@@ -358,7 +358,9 @@ void onCommand(App& app, HWND pane, int id, int code) {
     case IDC_TITLE:
         if (code == EN_CHANGE) {
             noteFieldChanged(app, pane, id);
-            showTitleCheck(pane);
+            // A fill shows the check once, when it is done.
+            const PaneWindowState* state = paneState(pane);
+            if (!state || !state->filling) showTitleCheck(pane);
         }
         return;
     case IDC_INTERRUPTING:

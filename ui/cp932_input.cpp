@@ -13,7 +13,6 @@ namespace lumaset {
 
 namespace {
 
-
 std::size_t storedLength(std::wstring_view text, const Cp932InputRule& rule) {
     std::size_t bytes = cp932Length(text);
     if (rule.lineBreaksFree) {
@@ -179,6 +178,12 @@ LRESULT paste(HWND edit, const Cp932InputRule& rule) {
     return 0;
 }
 
+void freeEditState(EditState* state) {
+    if (!state) return;
+    if (state->ownBalloon) DestroyWindow(state->ownBalloon);
+    delete state;
+}
+
 LRESULT cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, SubclassLayer& layer) {
     auto* state = static_cast<EditState*>(layer.data);
     switch (message) {
@@ -206,8 +211,7 @@ LRESULT cp932SubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
     case WM_PASTE:
         return paste(edit, state->rule);
     case WM_NCDESTROY:
-        if (state->ownBalloon) DestroyWindow(state->ownBalloon);
-        delete state;
+        freeEditState(state);
         layer.data = nullptr;
         break;
     }
@@ -247,10 +251,7 @@ void installCp932Input(HWND edit, Cp932InputRule rule) {
     // control's own character limit to what the byte limit allows.
     SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(rule.maxBytes + (rule.lineBreaksFree ? 2 * rule.maxBytes : 0)), 0);
     // A second rule for the same edit replaces the first.
-    if (auto* old = static_cast<EditState*>(installSubclass<cp932SubclassProc>(edit, new EditState{rule}))) {
-        if (old->ownBalloon) DestroyWindow(old->ownBalloon);
-        delete old;
-    }
+    freeEditState(static_cast<EditState*>(installSubclass<cp932SubclassProc>(edit, new EditState{rule})));
 }
 
 }  // namespace lumaset

@@ -202,11 +202,20 @@ private:
     std::vector<DWORD> started_;
 };
 
-// Waits for the title, which the editor sets once the file has loaded.
-std::wstring waitForTitle(HWND window, const std::wstring& wanted) {
-    for (int tries = 0; tries < 100 && windowText(window) != wanted; ++tries) {
+// Waits, up to ten seconds, for what the editor must have done: a loaded
+// machine may take a while, and a key sent before the last one was taken
+// would go to the wrong window.
+bool waitUntil(const std::function<bool()>& done) {
+    for (int tries = 0; tries < 100; ++tries) {
+        if (done()) return true;
         pumpFor(std::chrono::milliseconds(100));
     }
+    return done();
+}
+
+// Waits for the title, which the editor sets once the file has loaded.
+std::wstring waitForTitle(HWND window, const std::wstring& wanted) {
+    waitUntil([&] { return windowText(window) == wanted; });
     return windowText(window);
 }
 
@@ -344,17 +353,6 @@ HWND focusOf(const Editor& editor) {
     info.cbSize = sizeof info;
     const DWORD thread = GetWindowThreadProcessId(editor.window, nullptr);
     return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-}
-
-// Waits, up to ten seconds, for what a key must have done: a loaded
-// machine may take a while, and a key sent before the last one was taken
-// would go to the wrong window.
-bool waitUntil(const std::function<bool()>& done) {
-    for (int tries = 0; tries < 100; ++tries) {
-        if (done()) return true;
-        pumpFor(std::chrono::milliseconds(100));
-    }
-    return done();
 }
 
 // Keys as the editor's message loop gets them, each to whatever has the
