@@ -213,10 +213,27 @@ int runEditStep(int commandId) {
     return result;
 }
 
+// The commands that act on the selected syntax: they act on the highlighted
+// one or not at all.
+bool actsOnSelection(int commandId) {
+    switch (commandId) {
+    case IDM_INDEX_EDIT:
+    case IDM_EDIT_COPY_TREE:
+    case IDM_EDIT_COPY_ONE:
+    case IDM_EDIT_UNDO:
+    case IDM_EDIT_REDO:
+    case IDM_EDIT_FIND:
+    case IDM_EDIT_FIND_NEXT:
+    case IDM_EDIT_FIND_PREVIOUS: return true;
+    default: return isEditStep(commandId);
+    }
+}
+
 }  // namespace
 
 int runCommand(int commandId) {
     if (const auto recent = recentFileForCommand(commandId)) return openRecentFile(*recent);
+    if (actsOnSelection(commandId) && !selectionFollowsTree(app())) return 0;
     switch (commandId) {
     case IDM_FILE_NEW: return newCommand();
     case IDM_FILE_OPEN: return openCommand();

@@ -172,10 +172,16 @@ int repairDepths(std::vector<int>& depths, int previous) {
 }
 
 int repairSyntaxDepths(Document& doc) {
+    int changed = 0;
+    // The root of every user syntax stands at the top of the tree.
+    if (doc.syntaxCount() > kRootRecord && doc.syntaxAt(kRootRecord)->depth != 0) {
+        doc.syntaxAt(kRootRecord)->depth = 0;
+        ++changed;
+    }
     std::vector<int> depths;
     for (int position = kRootRecord + 1; position < doc.syntaxCount(); ++position)
         depths.push_back(doc.syntaxAt(position)->depth);
-    const int changed = repairDepths(depths, 0);
+    changed += repairDepths(depths, 0);
     for (std::size_t k = 0; k < depths.size(); ++k)
         doc.syntaxAt(kRootRecord + 1 + int(k))->depth = std::uint8_t(depths[k]);
     return changed;

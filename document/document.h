@@ -110,7 +110,8 @@ private:
 // kMaxDepth, none more than one deeper than the record before it (`previous`
 // for the first). Returns how many depths changed.
 int repairDepths(std::vector<int>& depths, int previous);
-// The same over the user syntaxes of a document (records after the root).
+// The same over the user syntaxes of a document (records after the root),
+// with the root itself at depth 0.
 int repairSyntaxDepths(Document& doc);
 
 // Test hook: when failAt is n > 0, the n-th block allocation of any

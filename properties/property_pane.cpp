@@ -133,6 +133,8 @@ void storeText(char* field, std::size_t width, std::string_view text) {
     std::memset(field + n, 0, width - n);
 }
 
+bool applyWithQuestion(App& app, const wchar_t* questionTail);
+
 void putSelectionBack(App& app) {
     SelectionState& selection = app.selection;
     selection.reselectGuard = true;
@@ -475,6 +477,18 @@ void fillProperties(App& app) {
 }
 
 bool applyProperties(App& app, bool confirm) {
+    return applyWithQuestion(app, confirm ? kApplyQuestionTail : nullptr);
+}
+
+bool applyPropertiesAsking(App& app, const wchar_t* questionTail) {
+    return applyWithQuestion(app, questionTail ? questionTail : kApplyQuestionTail);
+}
+
+namespace {
+
+// questionTail null: applies without asking.
+bool applyWithQuestion(App& app, const wchar_t* questionTail) {
+    const bool confirm = questionTail != nullptr;
     const int s = app.selection.selectionIndex;
     Document& doc = app.document;
     HWND pane = app.windows.propertyPane;
@@ -506,7 +520,7 @@ bool applyProperties(App& app, bool confirm) {
     if (!app.selection.draftEdited) return true;
 
     if (confirm) {
-        const std::wstring question = wideFromCp932(fieldText(record.name, kNameSize)) + kApplyQuestionTail;
+        const std::wstring question = wideFromCp932(fieldText(record.name, kNameSize)) + questionTail;
         const int answer = showMessageBox(pane, question, kEditorCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDNO) {
             // Dropped for good: the pane shows the record again, so nothing
@@ -532,6 +546,8 @@ bool applyProperties(App& app, bool confirm) {
     endStep(app);
     return true;
 }
+
+}  // namespace
 
 void selectSyntax(App& app, HTREEITEM item) {
     SelectionState& selection = app.selection;

@@ -17,6 +17,8 @@ void selectSyntax(App& app, HTREEITEM item);
 // Writes the pane into the selected record (asking first when confirm is
 // set); false when the title was refused or the user cancelled.
 bool applyProperties(App& app, bool confirm);
+// The same, always asking, with questionTail after the record's name.
+bool applyPropertiesAsking(App& app, const wchar_t* questionTail);
 // Loads the selected record into the pane's controls.
 void fillProperties(App& app);
 // Fills the pane and works out the editing commands for the selection, as

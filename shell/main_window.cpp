@@ -20,6 +20,7 @@
 #include "shell/tree_drag.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
+#include "views/pane_steps.h"
 #include "views/recovery.h"
 #include "views/tree_mirror.h"
 #include "ui/win_paths.h"
@@ -69,7 +70,15 @@ LRESULT treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam
         return DefWindowProcW(tree, message, wParam, lParam);
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && cancelTreeDrag(app())) return 0;
-        break;
+        [[fallthrough]];
+    case WM_LBUTTONDOWN:
+    case WM_CHAR: {
+        // A click on an ancestor's [-] moves the highlight in Wine's tree
+        // without a selection notice: it passes the selection step here.
+        const LRESULT result = layer.next(tree, message, wParam, lParam);
+        selectionFollowsTree(app());
+        return result;
+    }
     }
     return layer.next(tree, message, wParam, lParam);
 }
@@ -253,6 +262,7 @@ void onCommand(App& app, WPARAM wParam, LPARAM lParam) {
         runCommand(LOWORD(wParam));
     } else if (code == EN_CHANGE && reinterpret_cast<HWND>(lParam) == app.windows.memo && app.windows.memo &&
                !app.windows.fillingMemo) {
+        if (!acceptMemoEdit(app)) return;
         noteMemoEdited(app);
         markModified();
     }
@@ -410,7 +420,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
         return false;
     }
     applyPatternFont(a);
-    a.paneSteps = {applyProperties, fillProperties, showSelectedRecord};
+    a.paneSteps = {applyProperties, fillProperties, showSelectedRecord, applyPropertiesAsking, selectSyntax};
     a.find.command = runFindCommand;
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);

@@ -31,6 +31,10 @@ struct MainWindows {
     bool popupFirstItem = false;
     bool inClipboardChain = false;  // ChangeClipboardChain only after joining
     bool fillingMemo = false;       // our own WM_SETTEXT is not a user's change
+    // The memo holds bytes that no conversion gives back, and whether the
+    // user chose to edit it anyway.
+    bool memoUnshowable = false;
+    bool memoEditAccepted = false;
     HWND lastFocus = nullptr;       // the child that had the focus when we lost it
     HWND paneLastFocus = nullptr;   // the pane's control that had the focus last
     HWND findBar = nullptr;         // made on the first Ctrl+F
@@ -133,6 +137,10 @@ struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
     void (*fill)(App& app) = nullptr;
     void (*show)(App& app) = nullptr;  // fill and the commands' availability
+    // The apply step asking with its own question tail after the name.
+    bool (*applyAsking)(App& app, const wchar_t* questionTail) = nullptr;
+    // The selection step a click runs (null item: none).
+    void (*select)(App& app, HTREEITEM item) = nullptr;
 };
 
 struct App {

@@ -124,10 +124,15 @@ void showState(App& app, const TableState& from, const TableState& state) {
     refreshCommandStates(app);
 }
 
+constexpr wchar_t kApplyEndsRedoTail[] =
+    L" の内容が書き換えられています。適用すると、やり直せる操作はなくなります。適用しますか？";
+
 using Move = const TableState* (HistoryLog::*)();
 
 int moveInHistory(App& app, Move move) {
     if (app.history.openSteps > 0) return 0;
+    // No draft is left by now: this only keeps the apply step's own
+    // bookkeeping, as any selection change does.
     if (!applyPaneEdits(app, true)) return 0;
     HistoryLog& log = app.history.log;
     // Where the user is now is what redo or undo brings back to. Bytes the
@@ -160,9 +165,36 @@ void endStep(App& app) {
     refreshCommandStates(app);
 }
 
-int undoStep(App& app) { return moveInHistory(app, &HistoryLog::undo); }
+namespace {
 
-int redoStep(App& app) { return moveInHistory(app, &HistoryLog::redo); }
+// With an edit pending in the pane, undo and redo ask as every command does;
+// Cancel does nothing, and No drops the edit and goes on. Yes applies it as
+// a step of its own and stops there: undoing that step would lose the edit
+// just kept (the next undo takes it back), and the redo list it ends is
+// named in the question.
+int settleBeforeMove(App& app) {
+    if (!paneHasDraft(app)) return 1;
+    HistoryLog& log = app.history.log;
+    const int stepsBefore = log.undoSteps();
+    const bool settled = log.canRedo() ? settlePaneDraftAsking(app, kApplyEndsRedoTail) : settlePaneDraft(app);
+    if (!settled) return 0;
+    return log.undoSteps() == stepsBefore ? 1 : -1;
+}
+
+}  // namespace
+
+int undoStep(App& app) {
+    if (app.history.openSteps > 0) return 0;
+    const int settled = settleBeforeMove(app);
+    return settled == 1 ? moveInHistory(app, &HistoryLog::undo) : settled == 0 ? 0 : 1;
+}
+
+int redoStep(App& app) {
+    if (app.history.openSteps > 0) return 0;
+    if (!app.history.log.canRedo()) return 1;  // nothing to redo asks nothing
+    const int settled = settleBeforeMove(app);
+    return settled == 1 ? moveInHistory(app, &HistoryLog::redo) : settled == 0 ? 0 : 1;
+}
 
 void markSavedState(App& app) {
     // The file holds the tables as they are now, quiet bookkeeping and all.

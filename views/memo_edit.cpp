@@ -2,12 +2,18 @@
 
 #include <commctrl.h>
 
+#include "ui/captions.h"
 #include "ui/cp932_input.h"
 #include "ui/text_convert.h"
+#include "ui/ui_calls.h"
 
 namespace lumaset {
 
 namespace {
+
+constexpr wchar_t kUnshowableMemoQuestion[] =
+    L"メモには表示できないバイトが含まれていて、「・」と表示されています。"
+    L"編集すると、そのバイトは「・」に置き換えて保存されます。編集を続けますか？";
 
 // The edit wants CR LF; a memo written elsewhere may hold bare LFs.
 std::wstring withCrLf(const std::wstring& text) {
@@ -34,8 +40,12 @@ HWND createMemoEdit(HWND parent, HINSTANCE instance) {
 void showMemoText(App& app) {
     HWND edit = app.windows.memo;
     if (!edit) return;
+    const std::string_view stored = app.document.memoText();
+    const std::wstring shown = wideFromCp932(stored);
+    app.windows.memoUnshowable = cp932FromWide(shown) != stored;
+    app.windows.memoEditAccepted = false;
     app.windows.fillingMemo = true;
-    SetWindowTextW(edit, withCrLf(wideFromCp932(app.document.memoText())).c_str());
+    SetWindowTextW(edit, withCrLf(shown).c_str());
     SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
     SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
     app.windows.fillingMemo = false;
@@ -54,6 +64,18 @@ std::optional<std::string> memoTextFromEdit(App& app) {
     // feeds grows when shown): the writer then refuses it instead of the
     // end being cut off unseen.
     return cp932FromWide(text);
+}
+
+bool acceptMemoEdit(App& app) {
+    MainWindows& w = app.windows;
+    if (!w.memoUnshowable || w.memoEditAccepted) return true;
+    if (showMessageBox(w.main, kUnshowableMemoQuestion, kEditorCaption, MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES) {
+        w.memoEditAccepted = true;
+        return true;
+    }
+    // The stored bytes stay, and the edit shows them again.
+    showMemoText(app);
+    return false;
 }
 
 }  // namespace lumaset

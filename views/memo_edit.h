@@ -21,5 +21,10 @@ void showMemoText(App& app);
 // The memo as cp932 bytes, or nullopt when the edit is empty. When the user
 // has not touched the edit, the document's own bytes come back unchanged.
 std::optional<std::string> memoTextFromEdit(App& app);
+// The user changed the memo. A memo with bytes the edit cannot show (a lone
+// lead byte at its end, say) would have them replaced by "・" on the way
+// back, so the first change asks; true when the edit stands, false when the
+// memo was put back as stored.
+bool acceptMemoEdit(App& app);
 
 }  // namespace lumaset

@@ -18,6 +18,9 @@ bool paneHasDraft(const App& app);
 // is refused); No drops the draft and refills the pane from the record; both
 // then let the command go on. Cancel: false, and nothing has changed.
 bool settlePaneDraft(App& app);
+// The same decision asked with questionTail after the record's name instead
+// of the usual question.
+bool settlePaneDraftAsking(App& app, const wchar_t* questionTail);
 // Save keeps what is shown: the draft is applied without a question; false
 // when the pane's contents are refused (the message is shown).
 bool applyPaneBeforeSave(App& app);
@@ -28,5 +31,12 @@ void refillPane(App& app);
 // Shows the selected record in the pane as a selection change would: the
 // fill and the availability of the editing commands, pushed to the controls.
 void showSelectedInPane(App& app);
+// The tree's highlight and the selection are one thing. When the tree has
+// moved its highlight without telling (Wine's tree does so when an ancestor
+// of the selected item is collapsed), the highlight goes through the
+// selection step now, as a click's would: one question when the pane holds
+// edits, and Cancel puts the highlight back. False when the two differed
+// and the step was refused: the command that asked stops there.
+bool selectionFollowsTree(App& app);
 
 }  // namespace lumaset

@@ -17,6 +17,9 @@ constexpr wchar_t kMainWindowClass[] = L"TarvelonLumaset";
 constexpr int kClassNameChars = 100;
 // A slot of 259 characters and the NUL, as every path the editor keeps.
 constexpr DWORD kSlotChars = kMaxRecentPathChars + 1;
+// An editor that does not take the news within this long is left out: one
+// hung editor must not hang every other one's Open and Save.
+constexpr UINT kNotifyTimeoutMs = 1500;
 
 // One value, or nullopt when it is missing, not a string or too long: the
 // list ends there. The registry gives no guarantee of a NUL, nor of an even
@@ -42,7 +45,9 @@ void notifyEveryInstance() {
         wchar_t className[kClassNameChars] = {};
         if (GetClassNameW(window, className, kClassNameChars) == 0) continue;
         if (std::wcscmp(className, kMainWindowClass) == 0) {
-            SendMessageW(window, WMU_RECENT_FILES_CHANGED, 0, 0);
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(window, WMU_RECENT_FILES_CHANGED, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                kNotifyTimeoutMs, &ignored);
         }
     }
 }

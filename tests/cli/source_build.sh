@@ -159,6 +159,13 @@ built 'a flag of 2' "$(rec 3 251)" '02' 'syntax 1 a\n  interrupting 2\n'
 built 'a flag of 255' "$(rec 3 356)" 'FF' 'syntax 1 a\n  jump-to-child 255\n'
 built 'a flag of 0' "$(rec 3 251)" '00' 'syntax 1 a\n  interrupting 0\n'
 refused 'a flag of 256' '2:16: interrupting takes a number from 0 to 255' 'syntax 1 a\n  interrupting 256\n'
+# Every flag's value comes back from its source, and a system record is given once.
+printf 'syntax 1 a\n  interrupting 2\nsyntax 1 b\n  jump-to-child 3\n  message checked\n  check-date 2\n  allow-comment 2\n  up-arrow-comment 254\n' >"$work/flags.txt"
+"$tagtool" build "$work/flags.txt" "$work/flags.tag" 2>/dev/null || fail 'flags of 2: refused'
+round_trip 'flags of 2' "$work/flags.tag"
+cmp -s "$work/flags.tag" "$work/rt.tag" || fail 'flags of 2: build(source) differs from the file'
+refused 'a repeated system block' '2:8: system records 0 to 2 come first, in order, each once: system N NAME' \
+  'system 2 root\nsystem 2 root\n'
 built 'lines 255' "$(rec 3 351)" 'FF' 'syntax 1 a\n  lines 255\n'
 refused 'lines 256' '2:9: lines takes a number from 0 to 255' 'syntax 1 a\n  lines 256\n'
 # Depths 1 to 7; the name's 49 bytes, a two-byte character last; the index name's 38.

@@ -135,5 +135,31 @@ TEST(Document, FailedInsertionLeavesTablesUnchanged) {
     EXPECT_EQ(membersOf(doc, 0), (std::vector<int>{3, 10, 22}));
 }
 
+// Stored depths as a damaged file holds them, and the tree's shape after
+// the repair: the root at 0, users 1..8, no jump of more than one.
+TEST(Document, RepairedDepthsFollowTheTreesRules) {
+    struct Case {
+        int root;
+        std::vector<int> stored, repaired;
+        int changed;
+    };
+    const std::vector<Case> cases = {
+        {0, {1, 2, 1}, {1, 2, 1}, 0},
+        {3, {1, 2}, {1, 2}, 1},
+        {0, {0, 3, 9, 2}, {1, 2, 3, 2}, 3},
+        {255, {}, {}, 1},
+    };
+    for (const Case& c : cases) {
+        Document doc;
+        doc.syntaxAt(kRootRecord)->depth = std::uint8_t(c.root);
+        for (int depth : c.stored) ASSERT_TRUE(doc.insertSyntax(doc.syntaxCount(), userRecord("u", depth)));
+        EXPECT_EQ(repairSyntaxDepths(doc), c.changed);
+        EXPECT_EQ(doc.syntaxAt(kRootRecord)->depth, 0);
+        std::vector<int> got;
+        for (int p = kFirstUserRecord; p < doc.syntaxCount(); ++p) got.push_back(doc.syntaxAt(p)->depth);
+        EXPECT_EQ(got, c.repaired);
+    }
+}
+
 }  // namespace
 }  // namespace lumaset

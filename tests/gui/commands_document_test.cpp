@@ -290,6 +290,35 @@ TEST_F(DocumentCommandsTest, MemoIsWrittenOnlyAtTheNextSave) {
     EXPECT_EQ(wideFromCp932(reread.memoText()), L"接続手順のメモ");
 }
 
+// A memo ending in a lone lead byte: the first change asks; only Yes lets
+// the byte be saved as "・", and No and Cancel keep the stored bytes.
+TEST_F(DocumentCommandsTest, AMemoWithUnshowableBytesAsksBeforeTheyAreReplaced) {
+    ASSERT_TRUE(start());
+    const auto file = tempPath(L"lone.tag");
+    const std::string stored("ab\x81", 3);
+    for (int answer : {IDYES, IDNO, IDCANCEL}) {
+        SCOPED_TRACE(answer);
+        Document doc;
+        doc.setMemoText(stored);
+        ASSERT_TRUE(saveTagFile(doc, file));
+        ui().messageBoxAnswers = {IDNO};
+        runCommand(IDM_FILE_CLOSE);
+        ASSERT_EQ(openDocumentFile(file, L""), 1);
+        pumpMessages();
+        ui().messageBoxes.clear();
+        ui().messageBoxAnswers = {answer, answer};
+        typeIntoMemo(L"c");
+        EXPECT_EQ(ui().messageBoxes.size(), 1u);
+        typeIntoMemo(L"d");  // Yes is asked once
+        EXPECT_EQ(ui().messageBoxes.size(), answer == IDYES ? 1u : 2u);
+        EXPECT_EQ(a().file.modified, answer == IDYES);
+        EXPECT_EQ(runCommand(IDM_FILE_SAVE), 1);
+        Document reread;
+        ASSERT_TRUE(loadTagFile(reread, file));
+        EXPECT_EQ(reread.memoText(), answer == IDYES ? "d" : stored);
+    }
+}
+
 TEST_F(DocumentCommandsTest, RecentFileCommandOpensLikeOpen) {
     const auto file = writeTagFile(L"recent.tag", "\x83\x81\x83\x43\x83\x93");
     ASSERT_TRUE(start());

@@ -88,6 +88,24 @@ protected:
                              TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     }
     HTREEITEM caret() { return treeItem(a().windows.tree, nullptr, TVGN_CARET); }
+    // A mouse click on the item's [+]/[-] button.
+    bool clickButton(HTREEITEM item) {
+        HWND tree = a().windows.tree;
+        RECT r{};
+        *reinterpret_cast<HTREEITEM*>(&r) = item;
+        if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) return false;
+        const int y = (r.top + r.bottom) / 2;
+        for (int x = 0; x < r.left; ++x) {
+            TVHITTESTINFO hit{{x, y}, 0, nullptr};
+            SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            if (hit.hItem != item || !(hit.flags & TVHT_ONITEMBUTTON)) continue;
+            SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            SendMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            pumpMessages();
+            return true;
+        }
+        return false;
+    }
 
     int beeps = 0;
 };

@@ -16,6 +16,7 @@
 #include "views/document_history.h"
 #include "resources/resource_ids.h"
 #include "views/pane_steps.h"
+#include "views/recovery.h"
 
 namespace lumaset::testing {
 namespace {
@@ -43,6 +44,11 @@ protected:
             if (fieldText(a().document.syntaxAt(p)->name, kNameSize) == name) return p;
         return -1;
     }
+    // The editor's selection is what the tree highlights.
+    bool highlightIsSelection() {
+        const int s = a().selection.selectionIndex;
+        return caret() == (s == 0 ? a().tree.rootItem : s < 0 ? nullptr : itemForRecord(a(), s));
+    }
     std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -59,7 +65,10 @@ SyntaxRecord contents(SyntaxRecord record) {
 TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
     ASSERT_TRUE(start());
     const std::filesystem::path file = tempPath(L"saved.tag");
-    enum class Cmd { Select, New, NewChild, Up, Down, Paste, PasteChild, Drop, FindNext, Indexes, Undo, Close };
+    enum class Cmd {
+        Select, Collapse, New, NewChild, RefusedChild, Up, Down, Paste, PasteChild, Drop, FindNext, Indexes,
+        Undo, Redo, Close
+    };
     struct Case {
         Cmd cmd;
         const char* name;
@@ -68,8 +77,12 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
     };
     const std::vector<Case> cases = {
         {Cmd::Select, "select", {"s1:1", "s2:2", "X:1", "s4:1"}, 3},
+        // A click on the [-] of an ancestor moves the highlight to it.
+        {Cmd::Collapse, "collapse of an ancestor", {"s1:1", "s2:2", "X:1", "s4:1"}, 2},
         {Cmd::New, "new", {"s1:1", "s2:2", "X:1", "(新規):1", "s4:1"}, 6},
         {Cmd::NewChild, "new child", {"s1:1", "s2:2", "X:1", "(新規):2", "s4:1"}, 6},
+        // Refused for the stored exit pattern before anything is asked.
+        {Cmd::RefusedChild, "new child refused", {}, 5},
         {Cmd::Up, "up", {"X:1", "s1:1", "s2:2", "s4:1"}, 3},
         {Cmd::Down, "down", {"s1:1", "s2:2", "s4:1", "X:1"}, 6},
         {Cmd::Paste, "paste", {"s1:1", "s2:2", "X:1", "s4:1", "s4:1"}, 6},
@@ -77,9 +90,12 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
         {Cmd::Drop, "drop", {"s1:1", "s2:2", "X:2", "s4:1"}, 5},
         {Cmd::FindNext, "find next", {"s1:1", "s2:2", "X:1", "s4:1"}, 6},
         {Cmd::Indexes, "index editor", {"s1:1", "s2:2", "X:1", "s4:1"}, 5},
-        // Yes makes the edit a step, and that step is what undo takes back
-        // (redo brings it again); No drops it and undoes the delete before.
-        {Cmd::Undo, "undo", {"s1:1", "s2:2", "s3:1", "s4:1"}, -2},
+        // Yes keeps the edit as a step and undoes nothing more; No drops it
+        // and undoes the delete before (s4 comes back).
+        {Cmd::Undo, "undo", {"s1:1", "s2:2", "X:1", "s4:1"}, -2},
+        // The delete of s4 was undone: Yes applies (the redo list goes, as
+        // the question says), No drops the edit and redoes the delete.
+        {Cmd::Redo, "redo", {"s1:1", "s2:2", "X:1"}, -2},
         {Cmd::Close, "close", {}, -2},
     };
     for (const Case& c : cases) {
@@ -96,18 +112,27 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
             run(IDM_EDIT_COPY_ONE);  // s4 on the clipboard
             select(5);
             addIndex({5, 6});
-            if (c.cmd == Cmd::Undo) {  // a step to undo: s4 goes
+            if (c.cmd == Cmd::Undo || c.cmd == Cmd::Redo) {  // a step to undo: s4 goes
                 select(6);
                 run(IDM_EDIT_DELETE);
+                if (c.cmd == Cmd::Redo) run(IDM_EDIT_UNDO);
                 select(5);
+            }
+            if (c.cmd == Cmd::RefusedChild) {
+                std::strcpy(a().document.syntaxAt(5)->exitPattern, "x");
+                refillPane(a());
             }
             a().find.text = L"s4";
             const SyntaxRecord stored = contents(*a().document.syntaxAt(5));
             const auto tableBefore = tableBytes();
             const auto savedBefore = fileBytes(file);
             const int undoBefore = a().history.log.undoSteps();
+            const int redoBefore = a().history.log.redoSteps();
+            KillTimer(a().windows.main, kRecoveryTimerId);
+            a().recovery.timerArmed = false;
             typeName();
             ASSERT_TRUE(paneHasDraft(a()));
+            EXPECT_TRUE(a().recovery.timerArmed) << "a pending edit is kept in the recovery copy too";
             ui().messageBoxes.clear();
             ui().messageBoxAnswers = {answer};
             ui().dialogAnswers = {IDCANCEL};
@@ -118,8 +143,10 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
                              reinterpret_cast<LPARAM>(itemForRecord(a(), 3)));
                 pumpMessages();
                 break;
+            case Cmd::Collapse: EXPECT_TRUE(clickButton(itemForRecord(a(), kRootRecord))); break;
             case Cmd::New: run(IDM_EDIT_NEW_SYNTAX); break;
-            case Cmd::NewChild: run(IDM_EDIT_NEW_CHILD); break;
+            case Cmd::NewChild:
+            case Cmd::RefusedChild: run(IDM_EDIT_NEW_CHILD); break;
             case Cmd::Up: run(IDM_ORDER_UP); break;
             case Cmd::Down: run(IDM_ORDER_DOWN); break;
             case Cmd::Paste: run(IDM_EDIT_PASTE); break;
@@ -128,19 +155,25 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
             case Cmd::FindNext: run(IDM_EDIT_FIND_NEXT); break;
             case Cmd::Indexes: run(IDM_INDEX_EDIT); break;
             case Cmd::Undo: run(IDM_EDIT_UNDO); break;
+            case Cmd::Redo: run(IDM_EDIT_REDO); break;
             case Cmd::Close: run(IDM_FILE_CLOSE); break;
             }
-            EXPECT_EQ(questions(), 1);
+            const bool refused = c.cmd == Cmd::RefusedChild;
+            EXPECT_EQ(questions(), refused ? 0 : 1);
+            if (refused) EXPECT_EQ(ui().messageTexts().size(), 1u);
             EXPECT_EQ(treeMismatch(a()), "");
+            EXPECT_TRUE(highlightIsSelection());
 
-            if (answer == IDCANCEL) {
+            if (answer == IDCANCEL || refused) {
                 // Nothing happened: tables, selection, pane, history and file.
                 EXPECT_EQ(tableBytes(), tableBefore);
                 EXPECT_EQ(a().selection.selectionIndex, 5);
                 EXPECT_EQ(windowText(field(IDC_NAME)), L"E");
                 EXPECT_TRUE(paneHasDraft(a()));
                 EXPECT_EQ(a().history.log.undoSteps(), undoBefore);
+                EXPECT_EQ(a().history.log.redoSteps(), redoBefore);
                 EXPECT_EQ(fileBytes(file), savedBefore);
+                EXPECT_TRUE(expanded(kRootRecord));
                 continue;
             }
             EXPECT_FALSE(paneHasDraft(a()));
@@ -156,11 +189,22 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
                 EXPECT_EQ(fieldText(saved.syntaxAt(5)->name, kNameSize), "E");
                 continue;
             }
-            if (c.cmd == Cmd::Undo && answer == IDYES) {
-                EXPECT_EQ(shape(), (std::vector<std::string>{"s1:1", "s2:2", "s3:1"}));
-                EXPECT_TRUE(a().history.log.canRedo());
+            if (c.cmd == Cmd::Collapse) EXPECT_FALSE(expanded(kRootRecord));
+            const bool redone = c.cmd == Cmd::Redo && answer == IDNO;
+            if ((c.cmd == Cmd::Undo || c.cmd == Cmd::Redo) && answer == IDYES) {
+                // The edit is a step of its own, and nothing was undone or redone.
+                std::vector<std::string> kept{"s1:1", "s2:2", "E:1"};
+                if (c.cmd == Cmd::Redo) kept.push_back("s4:1");  // the delete stays undone
+                EXPECT_EQ(shape(), kept);
+                EXPECT_EQ(a().history.log.undoSteps(), undoBefore + 1);
+                EXPECT_EQ(a().history.log.redoSteps(), 0);
+                EXPECT_EQ(a().selection.selectionIndex, 5);
+                if (c.cmd == Cmd::Redo)
+                    EXPECT_NE(ui().messageBoxes[0].text.find(L"やり直せる操作はなくなります"), std::wstring::npos);
                 continue;
             }
+            if (c.cmd == Cmd::Undo) EXPECT_EQ(a().history.log.redoSteps(), redoBefore + 1);
+            if (redone) EXPECT_EQ(a().history.log.redoSteps(), redoBefore - 1);
             std::vector<std::string> want = c.shape;
             for (std::string& entry : want)
                 if (entry[0] == 'X') entry = (answer == IDYES ? "E" : "s3") + entry.substr(1);
@@ -182,7 +226,8 @@ TEST_F(EditProtocolTest, EveryCommandAsksOnceAndEachAnswerMeansWhatItSays) {
             std::memcpy(got.patternNoSep, expected.patternNoSep, kPatternNoSepSize);
             EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0);
             // A moved syntax stays in its index, the others keep theirs.
-            std::vector<int> indexed{edited, findLast("s4")};
+            std::vector<int> indexed{edited};
+            if (!redone) indexed.push_back(findLast("s4"));
             std::sort(indexed.begin(), indexed.end());
             EXPECT_EQ(members(0), indexed);
         }
@@ -329,7 +374,9 @@ TEST_F(EditProtocolTest, RandomWalkKeepsTreeTableAndIndexesWhole) {
             ui().messageBoxAnswers = {answer};
             ui().dialogAnswers = {IDCANCEL};
             const auto before = withoutDerived(a().document);
-            const int action = pick(18);
+            const bool drafted = paneHasDraft(a());
+            const int undoBefore = a().history.log.undoSteps(), redoBefore = a().history.log.redoSteps();
+            const int action = pick(20);
             const int selected = a().selection.selectionIndex;
             HWND pane = a().windows.propertyPane;
             std::string what = std::to_string(action);
@@ -363,6 +410,20 @@ TEST_F(EditProtocolTest, RandomWalkKeepsTreeTableAndIndexesWhole) {
                     endStep(a());
                 }
                 break;
+            case 18:
+            case 19: {
+                // The [-] or [+] of the selection's parent, or of any item
+                // with children.
+                int target = selected;
+                if (action == 18 && selected > kRootRecord) {
+                    while (target > kRootRecord && a().document.syntaxAt(target)->depth >= a().document.syntaxAt(selected)->depth) --target;
+                } else {
+                    target = kRootRecord + pick(count - kRootRecord);
+                }
+                if (a().document.hasChildren(target)) clickButton(itemForRecord(a(), target));
+                what = "button of " + std::to_string(target);
+                break;
+            }
             default: {
                 static constexpr int kCommands[] = {IDM_EDIT_NEW_SYNTAX, IDM_EDIT_NEW_CHILD, IDM_EDIT_DELETE,
                                                     IDM_ORDER_UP,        IDM_ORDER_DOWN,     IDM_EDIT_CUT,
@@ -377,7 +438,19 @@ TEST_F(EditProtocolTest, RandomWalkKeepsTreeTableAndIndexesWhole) {
             SCOPED_TRACE("step " + std::to_string(done) + ": " + what);
             ASSERT_EQ(brokenInvariant(a()), "");
             ASSERT_LE(questions(), 1);
+            ASSERT_TRUE(highlightIsSelection());
             if (questions() == 1 && answer == IDCANCEL) ASSERT_EQ(firstDifference(withoutDerived(a().document), before), "");
+            // Undo and redo with an edit pending: Yes keeps the edit as the
+            // newest step, No loses no step.
+            const bool historyMove = action == 15 || action == 16;
+            if (historyMove && drafted && questions() == 1 && !paneHasDraft(a())) {
+                if (answer == IDYES) {
+                    ASSERT_EQ(a().history.log.undoSteps(), undoBefore + 1);
+                    ASSERT_EQ(a().history.log.redoSteps(), 0);
+                } else if (answer == IDNO) {
+                    ASSERT_EQ(a().history.log.undoSteps() + a().history.log.redoSteps(), undoBefore + redoBefore);
+                }
+            }
         }
         // Back to what was opened, and forward again to where the walk ended.
         ui().messageBoxAnswers = {IDNO};

@@ -25,6 +25,7 @@
 #include "document/tag_file.h"
 #include "shell/recovery_start.h"
 #include "views/memo_edit.h"
+#include "views/pane_steps.h"
 #include "views/recovery.h"
 
 namespace lumaset::testing {
@@ -138,6 +139,22 @@ TEST_F(PaneBenchmark, DISABLED_SelectAndApplyInAFullDocument) {
         filling.push_back(milliseconds(t1, t2));
         pushing.push_back(milliseconds(t2, t3));
     }
+    // What every key and click in the tree adds: the highlight checked
+    // against the selection (the last record: the longest look-up), and
+    // the floor, asking the tree for its highlight alone.
+    std::vector<double> following, askingTree;
+    for (int k = 0; k < 1000; ++k) {
+        LARGE_INTEGER t0, t1, t2;
+        QueryPerformanceCounter(&t0);
+        selectionFollowsTree(a());
+        QueryPerformanceCounter(&t1);
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+        QueryPerformanceCounter(&t2);
+        following.push_back(milliseconds(t0, t1));
+        askingTree.push_back(milliseconds(t1, t2));
+    }
+    report("  highlight = selection check", following);
+    report("  the tree's highlight alone", askingTree);
     report("  apply with nothing changed", applyUnchanged);
     report("  the tree's own selection change", treeOnly);
     report("  fill and flags of the new one", showing);
