@@ -179,8 +179,8 @@ std::wstring cutShortNote(const TagFileExtent& extent, std::size_t size) {
                         std::to_wstring(size) + L" バイト）。";
     if (extent.wholeRecords < extent.syntaxCount)
         return note + L"レコード " + std::to_wstring(extent.syntaxCount) + L" 個のうち " +
-               std::to_wstring(extent.wholeRecords) + L" 個までが残り、その先の構文と索引・メモは失われています。";
-    return note + L"構文はそろっていますが、索引・メッセージ書式・メモの一部が失われています。";
+               std::to_wstring(extent.wholeRecords) + L" 個までが残り、その先の構文と、索引・発言形式・メモは失われています。";
+    return note + L"構文はそろっていますが、索引・発言形式・メモの一部が失われています。";
 }
 
 CopyCheck checkCopy(const Candidate& copy, std::span<const std::uint8_t> bytes, const TagFileExtent& extent) {
