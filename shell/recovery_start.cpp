@@ -219,15 +219,18 @@ std::wstring recoveryQuestion(const Candidate& copy, const CopyCheck& check, con
 // The copy becomes this editor's own before it is asked about, so that of
 // two editors started at once only the one whose rename went through asks,
 // and no other editor offers it while this one runs. The copy decides: a
-// side file follows it.
-bool claimCopy(const fs::path& folder, std::u16string_view stem) {
+// side file follows it, and is written again from what was read when
+// another editor took it for one left alone in between.
+bool claimCopy(const fs::path& folder, const Candidate& copy) {
     const fs::path ownInfo = ownCopyPath(kRecoveryInfoExtension);
-    if (!MoveFileExW(withStem(folder, stem, kRecoveryCopyExtension).c_str(), ownCopyPath(kRecoveryCopyExtension).c_str(),
-                     MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(withStem(folder, copy.stem, kRecoveryCopyExtension).c_str(),
+                     ownCopyPath(kRecoveryCopyExtension).c_str(), MOVEFILE_WRITE_THROUGH))
         return false;
-    const fs::path info = withStem(folder, stem, kRecoveryInfoExtension);
-    if (fileExists(info)) MoveFileExW(info.c_str(), ownInfo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    else DeleteFileW(ownInfo.c_str());
+    const fs::path info = withStem(folder, copy.stem, kRecoveryInfoExtension);
+    const bool moved =
+        MoveFileExW(info.c_str(), ownInfo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!moved && copy.hasSideFile) writeBytes(ownInfo, encodeRecoveryInfo(copy.info));
+    else if (!moved) DeleteFileW(ownInfo.c_str());
     return true;
 }
 
@@ -304,7 +307,7 @@ RecoveredDocument offerRecoveryCopies(App& app, const std::wstring& commandLineP
             break;
         }
         // Another editor started at the same time has it: that one asks.
-        if (!claimCopy(folder, copy.stem)) continue;
+        if (!claimCopy(folder, copy)) continue;
         const fs::path ownCopy = ownCopyPath(kRecoveryCopyExtension);
         std::vector<std::uint8_t> bytes;
         if (!readSmallFile(ownCopy, bytes, kCopyLimit)) {
