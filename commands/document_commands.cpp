@@ -86,6 +86,7 @@ int saveCommand() {
         showErrorMessage(utf8FromWide(saveFailedText(state.file.path)));
         return 0;
     }
+    noteFileOnDisk(state);
     addRecentFile(state.file.path);
     buildRecentFileMenu(state.windows.mainMenu);
     markSavedState(state);
@@ -278,6 +279,7 @@ int openDocumentFile(const std::wstring& path, const std::wstring& directoryToRe
     state.file.path = path;
     clearTreeSelection(state);
     state.document.freeDocument();
+    noteFileOnDisk(state);
     if (!loadTagFile(state.document, path)) {
         // The loader left a new document; show it rather than stale items.
         state.file.path.clear();

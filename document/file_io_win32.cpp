@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "document/file_io.h"
@@ -77,8 +78,15 @@ bool SafeFileWriter::create(const std::filesystem::path& target) {
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
         return false;
 
-    const std::wstring stem =
-        target_.filename().wstring() + L".lumaset-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    // The name tells which editor wrote it, start time and all, so that a
+    // later editor removes it only when that one is certainly gone.
+    FILETIME created{}, exited{}, kernel{}, user{};
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    wchar_t start[17] = {};
+    std::swprintf(start, 17, L"%08lx%08lx", static_cast<unsigned long>(created.dwHighDateTime),
+                  static_cast<unsigned long>(created.dwLowDateTime));
+    const std::wstring stem = target_.filename().wstring() + L".lumaset-" +
+                              std::to_wstring(::GetCurrentProcessId()) + L"-" + start + L"-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path candidate = target_;
         candidate.replace_filename(stem + std::to_wstring(attempt) + L".tmp");

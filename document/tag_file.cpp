@@ -374,7 +374,23 @@ bool saveTagFile(Document& doc, const std::filesystem::path& path) {
     return true;
 }
 
-bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path) {
+std::optional<TagFileExtent> currentTagFileExtent(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < std::size_t(kTagFileHeaderSize) || std::memcmp(bytes.data(), kTagFileMagic, sizeof kTagFileMagic) != 0 ||
+        get32(bytes.data() + kVersionOffset) != kCurrentTagVersion)
+        return std::nullopt;
+    TagFileExtent extent;
+    extent.syntaxCount = int(get16(bytes.data() + kSyntaxCountOffset));
+    extent.promisedSize = std::uint64_t(kTagFileHeaderSize) + std::uint64_t(extent.syntaxCount) * kStoredSyntaxRecordSize +
+                          std::uint64_t(get16(bytes.data() + kIndexCountOffset)) * kIndexEntrySize +
+                          std::uint64_t(get16(bytes.data() + kMessageFormatCountOffset)) * kMessageFormatSize +
+                          get16(bytes.data() + kMemoLengthOffset);
+    const std::uint64_t records = (bytes.size() - kTagFileHeaderSize) / kStoredSyntaxRecordSize;
+    extent.wholeRecords = int(std::min<std::uint64_t>(records, std::uint64_t(extent.syntaxCount)));
+    return extent;
+}
+
+bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path,
+                      std::vector<std::uint8_t>* written) {
     const int syntaxCount = doc.syntaxCount();
     const int indexCount = doc.indexCount();
     if ((memo && memo->size() >= std::size_t(kMaxMemoLength)) || syntaxCount > 0xFFFF || indexCount > 0xFFFF)
@@ -406,7 +422,9 @@ bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo,
         image.push_back(0);
     }
     SafeFileWriter file;
-    return file.create(path) && file.write(image.data(), image.size()) && file.commit();
+    if (!(file.create(path) && file.write(image.data(), image.size()) && file.commit())) return false;
+    if (written) *written = std::move(image);
+    return true;
 }
 
 }  // namespace lumaset

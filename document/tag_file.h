@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 
@@ -35,6 +36,18 @@ bool saveTagFile(Document& doc, const std::filesystem::path& path);
 // The same file for a recovery copy, with the memo given (the memo edit's
 // text, which the document gets only at a save): quiet, since a copy is
 // written a second after each change, and doc is left as it is.
-bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path);
+// written, when given, receives the bytes written.
+bool writeTagFileCopy(const Document& doc, std::optional<std::string_view> memo, const std::filesystem::path& path,
+                      std::vector<std::uint8_t>* written = nullptr);
+
+// How much of a current-version file bytes hold: what the header promises,
+// and how many of its syntax records are there whole. nullopt when the
+// bytes do not start with a current-version header.
+struct TagFileExtent {
+    std::uint64_t promisedSize = 0;
+    int syntaxCount = 0;
+    int wholeRecords = 0;
+};
+std::optional<TagFileExtent> currentTagFileExtent(std::span<const std::uint8_t> bytes);
 
 }  // namespace lumaset

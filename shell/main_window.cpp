@@ -131,6 +131,8 @@ bool openStartupDocument(App& app, const std::wstring& commandLinePath) {
         return false;
     }
     app.file.path = path;
+    // Noted before the read: a write in between shows as a change later.
+    noteFileOnDisk(app);
     if (!loadTagFile(app.document, path)) return false;
     addRecentFile(path);
     return true;

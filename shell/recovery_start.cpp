@@ -30,6 +30,20 @@ namespace fs = std::filesystem;
 constexpr wchar_t kRecoveryQuestionTail[] = L"保存されていない変更が残っています。復元しますか？";
 constexpr wchar_t kUntitledName[] = L"(新規)";
 constexpr char kDamagedCopyText[] = "は復元できない形をしています。そのまま別の名前で残しました。";
+constexpr char kUnreadableCopyText[] = "を読み込めませんでした。そのまま別の名前で残しました。";
+constexpr wchar_t kNoSideFileNote[] = L"このコピーの記録（.info）がないか読めないため、元のファイル名は分かりません。";
+constexpr wchar_t kMismatchNote[] =
+    L"このコピーは記録された大きさ・内容と合いません（書き込みの途中で終わった可能性があります）。";
+constexpr wchar_t kOldSideFileNote[] =
+    L"このコピーは前の版の記録で、ファイルがその後ほかで変更されたかどうか確かめられません。";
+constexpr wchar_t kOriginalGoneNote[] = L"このファイルは今ディスク上にありません。";
+constexpr wchar_t kOriginalChangedNote[] = L"このファイルはコピーの後にほかで変更されています。";
+constexpr wchar_t kDraftNotAppliedNote[] = L"入力欄の未適用の編集は、このコピーとは別の時点のものなので戻しません。";
+constexpr wchar_t kUntitledNote[] =
+    L"「はい」を選ぶと新規の文書として開きます。元のファイルには書き込まず、保存するときに名前を聞きます。";
+constexpr wchar_t kKeptNote[] = L"「いいえ」を選ぶと、コピーは名前を変えて次のフォルダーに30日間残し、その後削除します。\n";
+// Far above the largest file the format can describe (about 4.3 MB).
+constexpr std::size_t kCopyLimit = std::size_t(16) << 20;
 
 std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 std::u16string u16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
@@ -39,13 +53,13 @@ bool writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     return file.create(path) && file.write(bytes.data(), bytes.size()) && file.commit();
 }
 
-bool readSmallFile(const fs::path& path, std::vector<std::uint8_t>& bytes) {
+// The default limit is far above any side file.
+bool readSmallFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::size_t limit = 1 << 20) {
     FileSource file;
     if (file.open(path) != OpenResult::Opened) return false;
-    constexpr std::size_t kLimit = 1 << 20;  // far above any side file
-    bytes.resize(kLimit + 1);
+    bytes.resize(limit + 1);
     const std::int64_t got = file.read(bytes.data(), bytes.size());
-    if (got < 0 || std::size_t(got) > kLimit) return false;
+    if (got < 0 || std::size_t(got) > limit) return false;
     bytes.resize(std::size_t(got));
     return true;
 }
@@ -54,15 +68,19 @@ fs::path withStem(const fs::path& folder, std::u16string_view stem, std::u16stri
     return folder / wide(std::u16string(stem) + std::u16string(extension));
 }
 
+bool fileExists(const fs::path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 // Renamed, never deleted: a wrong No loses nothing.
 void keepAside(const fs::path& folder, std::u16string_view stem) {
     const std::u16string kept = keptStem(stem, fileTimeNow());
     for (std::u16string_view extension : {kRecoveryInfoExtension, kRecoveryCopyExtension})
-        MoveFileExW(withStem(folder, stem, extension).c_str(), withStem(folder, kept, extension).c_str(), 0);
+        MoveFileExW(withStem(folder, stem, extension).c_str(), withStem(folder, kept, extension).c_str(),
+                    MOVEFILE_WRITE_THROUGH);
 }
 
 // Copies put aside more than 30 days ago go, and so do the temporary files
-// of writes that an editor's end cut short.
+// of writes that an editor's end cut short. A copy whose name says it was
+// kept in the future (a clock set wrong) starts its 30 days now.
 void tidyRecoveryFolder(const fs::path& folder) {
     const std::uint64_t now = fileTimeNow();
     std::error_code error;
@@ -76,18 +94,28 @@ void tidyRecoveryFolder(const fs::path& folder) {
         }
         if (name.extension() != wide(kRecoveryInfoExtension) && name.extension() != wide(kRecoveryCopyExtension))
             continue;
-        const auto kept = keptTimeOfStem(u16(name.stem().wstring()));
-        if (kept && *kept < now && now - *kept > kKeptCopyDays * kTicksPerDay) DeleteFileW(name.c_str());
+        const std::u16string stem = u16(name.stem().wstring());
+        const auto kept = keptTimeOfStem(stem);
+        if (!kept) continue;
+        if (*kept > now) {
+            const std::u16string base = stem.substr(0, stem.rfind(kKeptMark));
+            MoveFileExW(name.c_str(), withStem(folder, keptStem(base, now), u16(name.extension().wstring())).c_str(),
+                        MOVEFILE_WRITE_THROUGH);
+        } else if (now - *kept > kKeptCopyDays * kTicksPerDay) {
+            DeleteFileW(name.c_str());
+        }
     }
 }
 
 struct Candidate {
     std::u16string stem;
-    RecoveryInfo info;
+    bool hasSideFile = false;
+    RecoveryInfo info;  // without a side file: the copy's own time only
 };
 
-// Copies of editors that no longer run; damaged ones are said and kept
-// aside here.
+// Copies of editors that no longer run. A copy without a readable side file
+// is offered all the same, as an untitled document; a side file without its
+// copy is what a delete cut short after a save and goes without a word.
 std::vector<Candidate> orphanedCopies(const fs::path& folder) {
     std::vector<std::u16string> stems;
     std::error_code error;
@@ -104,14 +132,16 @@ std::vector<Candidate> orphanedCopies(const fs::path& folder) {
     for (const std::u16string& stem : stems) {
         const fs::path info = withStem(folder, stem, kRecoveryInfoExtension);
         const fs::path copy = withStem(folder, stem, kRecoveryCopyExtension);
-        Candidate candidate{stem, {}};
-        std::vector<std::uint8_t> bytes;
-        if (!readSmallFile(info, bytes) || !decodeRecoveryInfo(bytes, candidate.info) ||
-            GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            const fs::path named = GetFileAttributesW(info.c_str()) != INVALID_FILE_ATTRIBUTES ? info : copy;
-            showErrorMessage(pathForMessage(named) + kDamagedCopyText);
-            keepAside(folder, stem);
+        if (!fileExists(copy)) {
+            DeleteFileW(info.c_str());
             continue;
+        }
+        Candidate candidate{stem, false, {}};
+        std::vector<std::uint8_t> bytes;
+        candidate.hasSideFile = readSmallFile(info, bytes) && decodeRecoveryInfo(bytes, candidate.info);
+        if (!candidate.hasSideFile) {
+            candidate.info = {};
+            if (const auto stamp = fileStampOf(copy)) candidate.info.changedAt = stamp->writeTime;
         }
         found.push_back(std::move(candidate));
     }
@@ -133,19 +163,75 @@ std::wstring localTimeText(std::uint64_t ticks) {
     return text;
 }
 
-std::wstring recoveryQuestion(const RecoveryInfo& info) {
-    const std::wstring path = info.documentPath.empty() ? kUntitledName : wide(info.documentPath);
-    return path + L"\n最終変更: " + localTimeText(info.changedAt) + L"\n\n" + kRecoveryQuestionTail;
+// What the copy can be trusted for, checked before the question so that
+// the question says it.
+struct CopyCheck {
+    std::vector<std::wstring> notes;
+    bool untitled = false;      // never under the original's path
+    bool draftApplies = false;  // the pane edit belongs to these very bytes
+};
+
+std::wstring cutShortNote(const TagFileExtent& extent, std::size_t size) {
+    if (size > extent.promisedSize)
+        return L"このコピーには余分なデータが付いています（" + std::to_wstring(extent.promisedSize) + L" バイトのはずが " +
+               std::to_wstring(size) + L" バイト）。";
+    std::wstring note = L"このコピーは途中で切れています（" + std::to_wstring(extent.promisedSize) + L" バイトのうち " +
+                        std::to_wstring(size) + L" バイト）。";
+    if (extent.wholeRecords < extent.syntaxCount)
+        return note + L"レコード " + std::to_wstring(extent.syntaxCount) + L" 個のうち " +
+               std::to_wstring(extent.wholeRecords) + L" 個までが残り、その先の構文と、索引・発言形式・メモは失われています。";
+    return note + L"構文はそろっていますが、索引・発言形式・メモの一部が失われています。";
 }
 
-// The copy becomes this editor's own, so no other editor offers it while
-// this one runs, and the next write replaces it.
-bool claimCopy(const fs::path& folder, std::u16string_view stem) {
-    bool claimed = true;
-    for (std::u16string_view extension : {kRecoveryCopyExtension, kRecoveryInfoExtension})
-        claimed = claimed && MoveFileExW(withStem(folder, stem, extension).c_str(), ownCopyPath(extension).c_str(),
-                                         MOVEFILE_REPLACE_EXISTING) != 0;
-    return claimed;
+CopyCheck checkCopy(const Candidate& copy, std::span<const std::uint8_t> bytes, const TagFileExtent& extent) {
+    CopyCheck check;
+    const RecoveryInfo& info = copy.info;
+    const bool whole = extent.promisedSize == bytes.size();
+    const bool matches = copy.hasSideFile && info.copySize == bytes.size() &&
+                         (!info.copyChecksum || *info.copyChecksum == recoveryChecksum(bytes));
+    if (!copy.hasSideFile) check.notes.push_back(kNoSideFileNote);
+    if (!whole) check.notes.push_back(cutShortNote(extent, bytes.size()));
+    else if (copy.hasSideFile && !matches) check.notes.push_back(kMismatchNote);
+    check.untitled = !copy.hasSideFile || !whole || !matches;
+    if (copy.hasSideFile && !info.documentPath.empty()) {
+        const std::wstring path = wide(info.documentPath);
+        const std::optional<FileStamp> now = fileStampOf(path);
+        if (!info.original) check.notes.push_back(kOldSideFileNote);
+        else if (!now) check.notes.push_back(kOriginalGoneNote);
+        else if (*now != *info.original) check.notes.push_back(kOriginalChangedNote);
+        if (!info.original || !now || *now != *info.original || !fitsDocumentPath(path)) check.untitled = true;
+    }
+    check.draftApplies = info.draft && whole && matches;
+    if (info.draft && !check.draftApplies) check.notes.push_back(kDraftNotAppliedNote);
+    return check;
+}
+
+std::wstring recoveryQuestion(const Candidate& copy, const CopyCheck& check, const fs::path& folder) {
+    const std::wstring path = copy.info.documentPath.empty() ? kUntitledName : wide(copy.info.documentPath);
+    std::wstring text = path + L"\n最終変更: " + localTimeText(copy.info.changedAt) + L"\n\n";
+    for (const std::wstring& note : check.notes) text += note + L"\n";
+    if (!check.notes.empty()) text += L"\n";
+    text += kRecoveryQuestionTail;
+    if (check.untitled) text += std::wstring(L"\n") + kUntitledNote;
+    return text + L"\n\n" + kKeptNote + folder.wstring();
+}
+
+// The copy becomes this editor's own before it is asked about, so that of
+// two editors started at once only the one whose rename went through asks,
+// and no other editor offers it while this one runs. The copy decides: a
+// side file follows it, and is written again from what was read when
+// another editor took it for one left alone in between.
+bool claimCopy(const fs::path& folder, const Candidate& copy) {
+    const fs::path ownInfo = ownCopyPath(kRecoveryInfoExtension);
+    if (!MoveFileExW(withStem(folder, copy.stem, kRecoveryCopyExtension).c_str(),
+                     ownCopyPath(kRecoveryCopyExtension).c_str(), MOVEFILE_WRITE_THROUGH))
+        return false;
+    const fs::path info = withStem(folder, copy.stem, kRecoveryInfoExtension);
+    const bool moved =
+        MoveFileExW(info.c_str(), ownInfo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!moved && copy.hasSideFile) writeBytes(ownInfo, encodeRecoveryInfo(copy.info));
+    else if (!moved) DeleteFileW(ownInfo.c_str());
+    return true;
 }
 
 // documentPath empty: a new instance that asks about the copies left.
@@ -163,14 +249,20 @@ bool writeRecoveryCopy(App& app) {
     std::error_code error;
     fs::create_directories(folder, error);
     const std::optional<std::string> memo = memoTextFromEdit(app);
+    std::vector<std::uint8_t> written;
     if (!writeTagFileCopy(app.document, memo ? std::optional<std::string_view>(*memo) : std::nullopt,
-                          ownCopyPath(kRecoveryCopyExtension)))
+                          ownCopyPath(kRecoveryCopyExtension), &written))
         return false;
     const RecoveryOwner owner = thisEditor();
-    std::error_code sizeError;
-    const std::uintmax_t size = fs::file_size(ownCopyPath(kRecoveryCopyExtension), sizeError);
-    RecoveryInfo info{owner.processId, owner.processStart, fileTimeNow(), u16(app.file.path), sizeError ? 0 : size,
-                      capturePaneDraft(app)};
+    RecoveryInfo info;
+    info.processId = owner.processId;
+    info.processStart = owner.processStart;
+    info.changedAt = fileTimeNow();
+    info.documentPath = u16(app.file.path);
+    info.copySize = written.size();
+    info.copyChecksum = recoveryChecksum(written);
+    if (!app.file.path.empty()) info.original = app.file.onDisk;
+    info.draft = capturePaneDraft(app);
     // Marked written before the side file, so a failed one is removed too.
     app.recovery.written = true;
     return writeBytes(ownCopyPath(kRecoveryInfoExtension), encodeRecoveryInfo(info));
@@ -207,34 +299,50 @@ RecoveredDocument offerRecoveryCopies(App& app, const std::wstring& commandLineP
         if (aFirst != bFirst) return aFirst;
         return a.info.changedAt > b.info.changedAt;
     });
+    const std::u16string own = recoveryStem(thisEditor());
     for (std::size_t k = 0; k < copies.size(); ++k) {
         const Candidate& copy = copies[k];
         if (recovered.taken) {
             startInstance({});
             break;
         }
-        const int answer = showMessageBox(app.windows.main, recoveryQuestion(copy.info), kEditorCaption,
-                                          MB_YESNO | MB_ICONQUESTION);
+        // Another editor started at the same time has it: that one asks.
+        if (!claimCopy(folder, copy)) continue;
+        const fs::path ownCopy = ownCopyPath(kRecoveryCopyExtension);
+        std::vector<std::uint8_t> bytes;
+        if (!readSmallFile(ownCopy, bytes, kCopyLimit)) {
+            showErrorMessage(pathForMessage(ownCopy) + kUnreadableCopyText);
+            keepAside(folder, own);
+            continue;
+        }
+        const std::optional<TagFileExtent> extent = currentTagFileExtent(bytes);
+        if (!extent) {
+            showErrorMessage(pathForMessage(ownCopy) + kDamagedCopyText);
+            keepAside(folder, own);
+            continue;
+        }
+        const CopyCheck check = checkCopy(copy, bytes, *extent);
+        // No owner: the main window is not shown yet, and the question must
+        // not open behind other programs' windows.
+        const int answer = showMessageBox(nullptr, recoveryQuestion(copy, check, folder), kEditorCaption,
+                                          MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND);
         // No, Escape and the close box all keep the copy aside.
         if (answer != IDYES) {
-            keepAside(folder, copy.stem);
+            keepAside(folder, own);
             continue;
         }
-        if (!loadTagFile(app.document, withStem(folder, copy.stem, kRecoveryCopyExtension))) {
+        // The bytes checked are the bytes loaded.
+        if (!loadTagFileFromBytes(app.document, bytes, pathForMessage(ownCopy))) {
             // The loader has named the copy and said what is wrong with it.
-            keepAside(folder, copy.stem);
+            keepAside(folder, own);
             continue;
         }
-        std::error_code sizeError;
-        const std::uintmax_t size = fs::file_size(withStem(folder, copy.stem, kRecoveryCopyExtension), sizeError);
-        claimCopy(folder, copy.stem);
         app.recovery.written = true;
-        const std::wstring path = wide(copy.info.documentPath);
-        app.file.path = fitsDocumentPath(path) ? path : std::wstring();
+        app.file.path = check.untitled ? std::wstring() : wide(copy.info.documentPath);
+        app.file.onDisk = check.untitled ? std::nullopt : copy.info.original;
         recovered.taken = true;
         recovered.info = copy.info;
-        // A pane edit of another state of the document is not applied to this one.
-        if (sizeError || size != copy.info.copySize) recovered.info.draft.reset();
+        if (!check.draftApplies) recovered.info.draft.reset();
     }
     // One window, one document: the file asked for opens beside the one
     // recovered here, unless it is the same.

@@ -6,11 +6,13 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
 #include "views/logic/history_log.h"
+#include "views/logic/recovery_info.h"
 
 namespace lumaset {
 
@@ -44,6 +46,9 @@ struct MainWindows {
 struct FileState {
     std::wstring path;  // empty: untitled
     bool modified = false;
+    // path on disk as last read or saved, for a recovery copy to tell
+    // whether someone else wrote the file after it.
+    std::optional<FileStamp> onDisk;
 };
 
 // What the property pane shows and which commands apply to it.

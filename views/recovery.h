@@ -26,9 +26,17 @@ bool documentHoldsChanges(const App& app);
 // The changes were saved or discarded: the copy goes at once.
 void dropRecoveryCopy(App& app);
 
+// The document's file was read or saved: remembers it as it is on disk
+// now, and removes what saves of editors that were killed left beside it.
+void noteFileOnDisk(App& app);
+// Size and last write of a file; nullopt when it is not there.
+std::optional<FileStamp> fileStampOf(const std::filesystem::path& path);
+
 // This process as the owner of a copy.
 RecoveryOwner thisEditor();
-// Whether the process that wrote a copy still runs.
+// Whether the process that wrote a copy still runs. A process that cannot
+// be opened for want of rights counts as running; a processStart of 0
+// (unknown) counts any process with that id.
 bool ownerIsRunning(const RecoveryOwner& owner);
 // LocalAppData\Lumaset\Recovery, or the folder in LUMASET_RECOVERY_FOLDER
 // (tests keep their copies apart with it); empty when there is none.

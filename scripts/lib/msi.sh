@@ -36,6 +36,29 @@ build_msi() {
         status=1
     fi
     [ -f "$work/log" ] && grep -v 'unimplemented' "$work/log" >&2 || true
+    # A second build of the same version must replace the first, not sit
+    # beside it as another product: this wixl ignores
+    # MajorUpgrade/@AllowSameVersionUpgrades, so the upgrade row gets its
+    # inclusive maximum (msidbUpgradeAttributesVersionMaxInclusive) here.
+    if [ $status -eq 0 ]; then
+        (cd "$work" && msiinfo export "$out" Upgrade >Upgrade.idt &&
+            python3 - Upgrade.idt <<'PY' && msibuild "$out" -i Upgrade.idt) || status=1
+import sys
+path = sys.argv[1]
+rows = open(path, newline="").read().split("\r\n")
+marked = 0
+for i in range(3, len(rows)):
+    fields = rows[i].split("\t")
+    if len(fields) == 7 and fields[6] == "WIX_UPGRADE_DETECTED":
+        fields[4] = str(int(fields[4]) | 0x200)
+        rows[i] = "\t".join(fields)
+        marked += 1
+if marked != 1:
+    sys.exit("build_msi: expected one upgrade row, found %d" % marked)
+open(path, "w", newline="").write("\r\n".join(rows))
+PY
+        [ $status -eq 0 ] || echo "build_msi: could not allow same-version upgrades in $out" >&2
+    fi
     if [ $status -eq 0 ]; then
         msiinfo export "$out" Property 2>/dev/null | tr -d '\r' >"$work/property" || true
         if ! grep -q $'^ProductName\tTarvelonカラー構文エディタ$' "$work/property"; then

@@ -8,12 +8,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <utility>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -497,20 +499,25 @@ void crash(const Editor& editor) {
     CloseHandle(process);
 }
 
-// A message box of that process, and the text it shows.
-HWND questionOf(DWORD processId, std::wstring* text) {
-    for (int tries = 0; tries < 150; ++tries) {
+// A message box of one of those processes, the text it shows and whose it is.
+HWND questionOf(std::initializer_list<DWORD> processIds, std::wstring* text, DWORD* asker = nullptr,
+                int tries = 150) {
+    for (; tries > 0; --tries) {
         HWND found = nullptr;
         for (HWND w = GetTopWindow(nullptr); w && !found; w = GetWindow(w, GW_HWNDNEXT)) {
             wchar_t className[32] = {};
             GetClassNameW(w, className, 32);
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && std::wstring(className) == L"#32770" && IsWindowVisible(w)) found = w;
+            const bool ours = std::find(processIds.begin(), processIds.end(), owner) != processIds.end();
+            if (ours && std::wstring(className) == L"#32770" && IsWindowVisible(w)) {
+                found = w;
+                if (asker) *asker = owner;
+            }
         }
         if (found) {
-            wchar_t shown[1024] = {};
-            GetDlgItemTextW(found, 0xFFFF, shown, 1024);
+            wchar_t shown[2048] = {};
+            GetDlgItemTextW(found, 0xFFFF, shown, 2048);
             *text = shown;
             return found;
         }
@@ -542,7 +549,7 @@ TEST_F(RecoveryEndToEnd, AKilledEditorsWorkComesBackWithTheTextTypedInThePane) {
 
     std::wstring text;
     const DWORD two = launchEditor(file_);
-    HWND question = questionOf(two, &text);
+    HWND question = questionOf({two}, &text);
     ASSERT_TRUE(question) << "no recovery question";
     EXPECT_EQ(text.rfind(file_.wstring(), 0), 0u) << std::string(text.begin(), text.end());
     EXPECT_NE(text.find(L"保存されていない変更が残っています。復元しますか？"), std::wstring::npos);
@@ -579,10 +586,19 @@ TEST_F(RecoveryEndToEnd, NoKeepsTheCopyAsideAndExitWithoutSavingLeavesNothing) {
     ASSERT_TRUE(beside.window) << "a running editor's copy was offered";
     crash(one);
 
+    // Two editors started at once: the one that claims the copy asks, the
+    // other opens the file without a question.
     std::wstring text;
-    const DWORD two = launchEditor(file_);
-    HWND question = questionOf(two, &text);
+    const DWORD first = launchEditor(file_), second = launchEditor(file_);
+    DWORD two = 0;
+    HWND question = questionOf({first, second}, &text, &two);
     ASSERT_TRUE(question);
+    const Editor rival = waitForWindow(two == first ? second : first);
+    ASSERT_TRUE(rival.window);
+    EXPECT_EQ(waitForTitle(rival.window, titleFor(file_)), titleFor(file_));
+    pumpFor(std::chrono::milliseconds(500));
+    std::wstring ignored;
+    EXPECT_EQ(questionOf({rival.processId}, &ignored, nullptr, 5), nullptr) << "both editors asked";
     PostMessageW(question, WM_COMMAND, IDNO, 0);
     const Editor reopened = waitForWindow(two);
     ASSERT_TRUE(reopened.window);
@@ -596,7 +612,7 @@ TEST_F(RecoveryEndToEnd, NoKeepsTheCopyAsideAndExitWithoutSavingLeavesNothing) {
     ASSERT_TRUE(waitForCopy(reopened, [](const RecoveryInfo&) { return true; }));
     EXPECT_EQ(leftInFolder().size(), 4u);
     PostMessageW(reopened.window, WM_COMMAND, MAKEWPARAM(40005, 0), 0);
-    HWND save = questionOf(two, &text);
+    HWND save = questionOf({two}, &text);
     ASSERT_TRUE(save) << "no save question";
     PostMessageW(save, WM_COMMAND, IDNO, 0);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, two);

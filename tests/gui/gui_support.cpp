@@ -16,6 +16,7 @@ void installScriptedHooks() {
     hooks.messageBox = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
         ScriptedUi& ui = scriptedUi();
         ui.messageBoxes.push_back({owner, text, caption, type});
+        if (ui.onMessageBox) ui.onMessageBox(ui.messageBoxes.back());
         if (!ui.messageBoxAnswers.empty()) {
             const int answer = ui.messageBoxAnswers.front();
             ui.messageBoxAnswers.pop_front();

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct ProcessStart {
 struct ScriptedUi {
     std::deque<int> messageBoxAnswers;
     std::vector<MessageBoxCall> messageBoxes;
+    // Runs as each box is shown, before it is answered.
+    std::function<void(const MessageBoxCall&)> onMessageBox;
     std::deque<std::optional<std::wstring>> fileDialogAnswers;
     std::vector<FileDialogRequest> fileDialogs;
     // Where an answered file dialog leaves the current directory, as a real

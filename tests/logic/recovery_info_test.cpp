@@ -9,8 +9,15 @@ namespace lumaset {
 namespace {
 
 RecoveryInfo sample(bool withDraft) {
-    RecoveryInfo info{4242, 0x01DB123456789ABCULL, 0x01DB2222333344ULL, u"C:\\作業\\bbs session.tag", 1234, std::nullopt};
+    RecoveryInfo info;
+    info.processId = 4242;
+    info.processStart = 0x01DB123456789ABCULL;
+    info.changedAt = 0x01DB2222333344ULL;
+    info.documentPath = u"C:\\作業\\bbs session.tag";
+    info.copySize = 1234;
     if (withDraft) {
+        info.copyChecksum = 0xFEDCBA9876543210ULL;
+        info.original = FileStamp{56789, 0x01DB000011112222ULL};
         RecoveryDraft d;
         d.selection = 7;
         d.name = u"電報";
@@ -39,12 +46,35 @@ TEST(RecoveryInfo, RoundTripsAndRefusesEveryCutOrGrownFile) {
         EXPECT_FALSE(decodeRecoveryInfo(grown, back));
         EXPECT_EQ(back, info) << "a refused file leaves the result alone";
     }
-    // A text count far beyond the bytes present (random damage is the fuzz
-    // target's part).
+    // A text count far beyond the bytes present, and stamps of a later
+    // layout (random damage is the fuzz target's part).
     std::vector<std::uint8_t> bytes = encodeRecoveryInfo(RecoveryInfo{});
-    bytes[16 + 4 + 4 + 8 + 8 + 2] = 0xFF;
     RecoveryInfo back;
-    EXPECT_FALSE(decodeRecoveryInfo(bytes, back));
+    for (std::size_t at : {16 + 4 + 4 + 8 + 8 + 2, 16 + 4 + 4 + 8 + 8 + 4 + 8}) {
+        std::vector<std::uint8_t> damaged = bytes;
+        damaged[at] = 0xFF;
+        EXPECT_FALSE(decodeRecoveryInfo(damaged, back)) << at;
+    }
+}
+
+// Side files of the first layout (no checksum, no stamp of the file) are
+// still read, as what they are: the reader makes no stamp up.
+TEST(RecoveryInfo, ReadsTheFirstLayout) {
+    for (bool withDraft : {false, true}) {
+        RecoveryInfo info = sample(withDraft);
+        info.copyChecksum.reset();
+        info.original.reset();
+        std::vector<std::uint8_t> bytes = encodeRecoveryInfo(info);
+        const std::size_t stamps = 16 + 4 + 4 + 8 + 8 + 4 + 2 * info.documentPath.size() + 8;
+        ASSERT_EQ(bytes[stamps], 0);
+        bytes.erase(bytes.begin() + std::ptrdiff_t(stamps));
+        bytes[16] = 1;
+        RecoveryInfo back;
+        ASSERT_TRUE(decodeRecoveryInfo(bytes, back));
+        EXPECT_EQ(back, info);
+        bytes[16] = 3;
+        EXPECT_FALSE(decodeRecoveryInfo(bytes, back)) << "a layout this editor does not know";
+    }
 }
 
 TEST(RecoveryInfo, NamesTellOwnersAndKeptCopiesApart) {
@@ -61,6 +91,18 @@ TEST(RecoveryInfo, NamesTellOwnersAndKeptCopiesApart) {
         EXPECT_FALSE(ownerOfStem(other)) << std::string(other.begin(), other.end());
         EXPECT_FALSE(keptTimeOfStem(other));
     }
+    // What a save leaves beside the document while it writes.
+    const std::u16string_view doc = u"作業.tag";
+    EXPECT_EQ(ownerOfSaveTemporary(doc, u"作業.tag.lumaset-4242-01db0000abcdef12-0.tmp"),
+              (RecoveryOwner{4242, 0x01DB0000ABCDEF12ULL}));
+    EXPECT_EQ(ownerOfSaveTemporary(doc, u"作業.tag.lumaset-4242-17.tmp"), (RecoveryOwner{4242, 0}));
+    for (std::u16string_view other :
+         {u"作業.tag", u"作業.tag.lumaset-.tmp", u"作業.tag.lumaset-4242-.tmp", u"作業.tag.lumaset-4242-0.tmp.bak",
+          u"作業.tag.lumaset-4242-01db0000abcdef12-.tmp", u"作業.tag.lumaset-4242-0000000000000000-0.tmp",
+          u"作業.tag.lumaset-4242-01DB0000ABCDEF12-0.tmp", u"作業.tag.lumaset-4242-01db0000abcdef12-0-1.tmp",
+          u"別.tag.lumaset-4242-0.tmp", u"作業.TAG.lumaset-4242-0.tmp", u"x作業.tag.lumaset-4242-0.tmp"})
+        EXPECT_FALSE(ownerOfSaveTemporary(doc, other)) << std::string(other.begin(), other.end()).size();
+    EXPECT_FALSE(ownerOfSaveTemporary(u"", u".lumaset-4242-0.tmp"));
 }
 
 }  // namespace

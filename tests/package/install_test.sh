@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The packages as a Windows user meets them, in a fresh Wine prefix: the MSI
-# installs silently, a .tag opens from the shell, a newer MSI replaces it (and
-# an older one is refused), uninstalling removes program, shortcut and
-# association but not the user's file or settings, and the zip's editor runs
+# installs silently, another build of the same version replaces it, a .tag
+# opens from the shell, a newer MSI replaces it (and an older one is
+# refused), uninstalling removes program, shortcut and association but not
+# the user's file or settings, and the zip's editor runs
 # where it is unpacked. Needs a display (xvfb-run).
 # Usage: install_test.sh PACKAGE_DIR   (what scripts/package wrote)
 set -uo pipefail
@@ -72,6 +73,8 @@ rm -rf "$work"
 mkdir -p "$work/docs"
 prepare_wine_prefix "$prefix"
 build_msi "$stage" "$newer" "$work/Lumaset-$newer-x64.msi" || fail "building the $newer package"
+# Another build of the same version: a new product code, the same version line.
+build_msi "$stage" "$version" "$work/Lumaset-$version-rebuilt-x64.msi" || fail "building $version again"
 
 echo "-- install $version"
 wine msiexec /i "$(winpath "$msi")" /qn || fail "msiexec /i exited with $?"
@@ -89,6 +92,11 @@ entry="$(reg_export "$uninstall_key")"
 expect_line "uninstall entry" "\"DisplayVersion\"=\"$version\"" "$entry"
 expect_line "uninstall entry" '"Publisher"="Pemberlyx"' "$entry"
 expect_line "uninstall entry" '"InstallLocation"="C:\\Program Files\\Lumaset\\"' "$entry"
+
+echo "-- a second build of $version replaces the first"
+wine msiexec /i "$(winpath "$work/Lumaset-$version-rebuilt-x64.msi")" /qn || fail "rebuild: msiexec /i exited with $?"
+[ "$(uninstall_entries)" -eq 1 ] || fail "rebuild: $(uninstall_entries) entries in the installed-programs list"
+check_installed "rebuild"
 
 echo "-- the Start menu shortcut"
 wine start /unix "$(find "$prefix/drive_c" -name "$caption.lnk" | head -n 1)"

@@ -7,8 +7,10 @@ namespace lumaset {
 namespace {
 
 constexpr char kMagic[] = "LumasetRecovery";  // 15 bytes and its NUL
-constexpr std::uint32_t kFormatVersion = 1;
+constexpr std::uint32_t kFirstFormatVersion = 1;
+constexpr std::uint32_t kFormatVersion = 2;
 constexpr std::uint8_t kHasDraft = 1;
+constexpr std::uint8_t kHasChecksum = 1, kHasOriginal = 2;
 constexpr std::uint8_t kInterrupting = 1, kJumpToChild = 2, kMessageSyntax = 4;
 
 class Writer {
@@ -101,8 +103,6 @@ std::optional<std::uint64_t> parseHex16(std::u16string_view s) {
     return v;
 }
 
-constexpr std::u16string_view kKeptMark = u".kept-";
-
 }  // namespace
 
 std::vector<std::uint8_t> encodeRecoveryInfo(const RecoveryInfo& info) {
@@ -114,6 +114,12 @@ std::vector<std::uint8_t> encodeRecoveryInfo(const RecoveryInfo& info) {
     w.u64(info.changedAt);
     w.text(info.documentPath);
     w.u64(info.copySize);
+    w.u8(std::uint8_t((info.copyChecksum ? kHasChecksum : 0) | (info.original ? kHasOriginal : 0)));
+    if (info.copyChecksum) w.u64(*info.copyChecksum);
+    if (info.original) {
+        w.u64(info.original->size);
+        w.u64(info.original->writeTime);
+    }
     w.u8(info.draft ? kHasDraft : 0);
     if (const auto& d = info.draft) {
         w.u32(std::uint32_t(d->selection));
@@ -129,13 +135,25 @@ bool decodeRecoveryInfo(std::span<const std::uint8_t> bytes, RecoveryInfo& info)
     Reader r(bytes);
     char magic[sizeof kMagic] = {};
     if (!r.bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0) return false;
-    if (r.u32() != kFormatVersion) return false;
+    const std::uint32_t version = r.u32();
+    if (version != kFormatVersion && version != kFirstFormatVersion) return false;
     RecoveryInfo read;
     read.processId = r.u32();
     read.processStart = r.u64();
     read.changedAt = r.u64();
     read.documentPath = r.text();
     read.copySize = r.u64();
+    if (version == kFormatVersion) {
+        const std::uint8_t stamps = r.u8();
+        if (stamps & ~(kHasChecksum | kHasOriginal)) return false;
+        if (stamps & kHasChecksum) read.copyChecksum = r.u64();
+        if (stamps & kHasOriginal) {
+            FileStamp original;
+            original.size = r.u64();
+            original.writeTime = r.u64();
+            read.original = original;
+        }
+    }
     const std::uint8_t hasDraft = r.u8();
     if (hasDraft > kHasDraft) return false;
     if (hasDraft) {
@@ -155,6 +173,12 @@ bool decodeRecoveryInfo(std::span<const std::uint8_t> bytes, RecoveryInfo& info)
     return true;
 }
 
+std::uint64_t recoveryChecksum(std::span<const std::uint8_t> bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001b3ULL;
+    return hash;
+}
+
 std::u16string recoveryStem(const RecoveryOwner& owner) {
     std::u16string id;
     for (std::uint32_t v = owner.processId;; v /= 10) {
@@ -164,18 +188,53 @@ std::u16string recoveryStem(const RecoveryOwner& owner) {
     return id + u'-' + hex16(owner.processStart);
 }
 
+namespace {
+
+// Decimal digits only, at least one, within 32 bits.
+std::optional<std::uint32_t> parseDecimal32(std::u16string_view s) {
+    if (s.empty() || s.size() > 10) return std::nullopt;
+    std::uint64_t v = 0;
+    for (char16_t c : s) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        v = v * 10 + std::uint64_t(c - u'0');
+    }
+    if (v > 0xFFFFFFFFu) return std::nullopt;
+    return std::uint32_t(v);
+}
+
+}  // namespace
+
 std::optional<RecoveryOwner> ownerOfStem(std::u16string_view stem) {
     const std::size_t dash = stem.find(u'-');
-    if (dash == 0 || dash > 10 || dash == std::u16string_view::npos) return std::nullopt;
-    std::uint64_t id = 0;
-    for (char16_t c : stem.substr(0, dash)) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        id = id * 10 + std::uint64_t(c - u'0');
-    }
-    if (id > 0xFFFFFFFFu) return std::nullopt;
+    if (dash == std::u16string_view::npos) return std::nullopt;
+    const auto id = parseDecimal32(stem.substr(0, dash));
     const auto start = parseHex16(stem.substr(dash + 1));
-    if (!start) return std::nullopt;
-    return RecoveryOwner{std::uint32_t(id), *start};
+    if (!id || !start) return std::nullopt;
+    return RecoveryOwner{*id, *start};
+}
+
+std::optional<RecoveryOwner> ownerOfSaveTemporary(std::u16string_view documentName, std::u16string_view fileName) {
+    constexpr std::u16string_view kMark = u".lumaset-", kTail = u".tmp";
+    if (documentName.empty() || fileName.size() < documentName.size() + kMark.size() + kTail.size() ||
+        fileName.substr(0, documentName.size()) != documentName ||
+        fileName.substr(documentName.size(), kMark.size()) != kMark ||
+        fileName.substr(fileName.size() - kTail.size()) != kTail)
+        return std::nullopt;
+    std::u16string_view rest =
+        fileName.substr(documentName.size() + kMark.size(), fileName.size() - documentName.size() - kMark.size() - kTail.size());
+    const std::size_t first = rest.find(u'-');
+    if (first == std::u16string_view::npos) return std::nullopt;
+    const auto id = parseDecimal32(rest.substr(0, first));
+    rest.remove_prefix(first + 1);
+    const std::size_t second = rest.find(u'-');
+    if (!id) return std::nullopt;
+    if (second == std::u16string_view::npos) {
+        if (!parseDecimal32(rest)) return std::nullopt;
+        return RecoveryOwner{*id, 0};
+    }
+    const auto start = parseHex16(rest.substr(0, second));
+    if (!start || *start == 0 || !parseDecimal32(rest.substr(second + 1))) return std::nullopt;
+    return RecoveryOwner{*id, *start};
 }
 
 std::u16string keptStem(std::u16string_view stem, std::uint64_t keptAt) {
