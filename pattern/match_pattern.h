@@ -88,6 +88,18 @@ MatchResult matchPattern(const ParsedPattern& pattern, std::string_view sample,
                          long stepLimit = kMatchStepLimit);
 MatchResult matchPattern(std::string_view pattern, std::string_view sample,
                          long stepLimit = kMatchStepLimit);
+// The same answer without the no-match diagnosis (bestAttempt stays empty):
+// for lists that only need to know which patterns match.
+MatchResult findMatch(const ParsedPattern& pattern, std::string_view sample,
+                      long stepLimit = kMatchStepLimit);
+// For tests: the same search without the table of explored states, so that
+// the two can be compared; only the step limit bounds it.
+MatchResult matchPatternUnmemoised(const ParsedPattern& pattern, std::string_view sample,
+                                   long stepLimit = kMatchStepLimit);
+
+// One answer as a line of `tagtool match`: "none", "error N", "complex", or
+// "START END" and each part's start and end, byte offsets in decimal.
+std::string formatMatchAnswer(const MatchResult& result);
 
 // CR LF and a lone CR become LF (clipboard, files, the terminal).
 std::string normaliseLineBreaks(std::string_view text);
