@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "gui/dialog_driver.h"
 #include "gui/edit_fixture.h"
 #include "pattern/derived_fields.h"
 #include "pattern/document_checks.h"
@@ -72,6 +73,14 @@ protected:
         PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);  // Enter, through the loop
         pumpMessages();
     }
+    // Typed into a pane field, as the user does.
+    void retype(int id, const std::wstring& text) {
+        HWND edit = GetDlgItem(pane(), id);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+        typeText(edit, text);
+    }
     std::wstring result() { return windowText(GetDlgItem(a().tools.syntaxTest, IDC_ST_RESULT)); }
     HWND pane() { return a().windows.propertyPane; }
 };
@@ -93,7 +102,7 @@ TEST_F(ToolWindowsTest, TestWindowFollowsThePaneAndChoosesThroughTheSelectionSte
     EXPECT_EQ(column(matches, 2)[0], L"bob");
 
     // An unapplied edit of the pattern is what the window tests.
-    SetDlgItemTextW(pane(), IDC_PATTERN, L"^To:");
+    retype(IDC_PATTERN, L"^To:");
     settle(test);
     EXPECT_NE(result().find(L"一致しません"), std::wstring::npos);
     EXPECT_NE(windowText(GetDlgItem(test, IDC_ST_SYNTAX)).find(L"未適用"), std::wstring::npos);
@@ -109,7 +118,7 @@ TEST_F(ToolWindowsTest, TestWindowFollowsThePaneAndChoosesThroughTheSelectionSte
     for (const Case& c : {Case{IDCANCEL, 3, "^From: \\f.*"}, Case{IDNO, 4, "^From: \\f.*"}, Case{IDYES, 4, "^To:"}}) {
         SCOPED_TRACE(c.answer);
         select(3);
-        SetDlgItemTextW(pane(), IDC_PATTERN, L"^To:");
+        retype(IDC_PATTERN, L"^To:");
         settle(test);
         ui().messageBoxAnswers.push_back(c.answer);
         chooseRow(test, IDC_ST_MATCHES, 0);
@@ -159,7 +168,7 @@ TEST_F(ToolWindowsTest, ProblemsFollowTheDocumentAndF8GoesToTheField) {
     EXPECT_EQ(GetFocus(), GetDlgItem(pane(), IDC_PATTERN));
 
     // Applied, the finding goes; the list follows after the change.
-    SetDlgItemTextW(pane(), IDC_PATTERN, L"x");
+    retype(IDC_PATTERN, L"x");
     SendMessageW(pane(), WM_COMMAND, IDOK, 0);
     settle(problems);
     EXPECT_EQ(column(list, 0), expectedRows());
