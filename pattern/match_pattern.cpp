@@ -1049,6 +1049,8 @@ public:
 
     bool run(std::string& out) { return sequence(out, End); }
 
+    int highestPart = -1;  // the largest \N anywhere in the code, sub-patterns too
+
 private:
     bool byte(std::uint8_t& b) {
         if (pos_ >= size_) return false;
@@ -1101,6 +1103,7 @@ private:
                 std::uint8_t digit = 0;
                 if (!byte(digit)) return false;
                 const int n = digit - '0';
+                highestPart = std::max(highestPart, n);
                 if (end == End && n >= 0 && n < int(parts_.size()))
                     out += cp932ToUtf8(parts_[std::size_t(n)]);
                 break;
@@ -1155,6 +1158,15 @@ std::string titlePreview(const std::uint8_t* titleCode, int fieldSize,
     if (titleCode == nullptr || fieldSize <= 0) return out;
     if (!TitleWalk(titleCode, fieldSize, parts).run(out)) return "(タイトルのコードが壊れています)";
     return out;
+}
+
+int highestPartReference(const std::uint8_t* titleCode, int fieldSize) {
+    if (titleCode == nullptr || fieldSize <= 0) return -1;
+    static const std::vector<std::string> kNoParts;
+    TitleWalk walk(titleCode, fieldSize, kNoParts);
+    std::string ignored;
+    walk.run(ignored);
+    return walk.highestPart;
 }
 
 std::string describeNoMatch(std::string_view pattern, std::string_view sample,

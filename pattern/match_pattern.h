@@ -124,6 +124,10 @@ std::vector<std::string> partTexts(std::string_view sample, const MatchResult& r
 std::string titlePreview(const std::uint8_t* titleCode, int fieldSize,
                          const std::vector<std::string>& parts);
 
+// The largest part number \N that the title code refers to, sub-patterns
+// included; -1 when it refers to none. Reads stay inside the field.
+int highestPartReference(const std::uint8_t* titleCode, int fieldSize);
+
 // For a NoMatch: "「草」の前まで一致: `\f.*\f ネットへ` の ` ネットへ` で不一致", UTF-8.
 std::string describeNoMatch(std::string_view pattern, std::string_view sample,
                             const MatchResult& result);
