@@ -210,9 +210,9 @@ void setShown(HWND dialog, int id, const std::wstring& text) {
 
 // The matched (or best) stretch is selected in the sample while the user
 // is not typing there; moving the caret under their hands would be worse.
-void selectStretch(HWND dialog, const TestWindowState& state) {
+void selectStretch(HWND dialog, const TestWindowState& state, bool evenWhileTyping = false) {
     HWND box = GetDlgItem(dialog, IDC_ST_SAMPLE);
-    if (GetFocus() == box || state.selected.start < 0) return;
+    if ((GetFocus() == box && !evenWhileTyping) || state.selected.start < 0) return;
     const SampleText sample = readSample(windowText(box));
     const int last = int(sample.boxIndex.size()) - 1;
     const int start = sample.boxIndex[std::size_t(std::clamp(state.selected.start, 0, last))];
@@ -328,6 +328,9 @@ void onInitDialog(App& app, HWND dialog) {
     addColumn(list, 1, L"行", 40, dpi);
     addColumn(list, 2, L"タイトル", 170, dpi);
     refresh(app, dialog);
+    // The box takes the keys at once, showing the stretch the results speak of.
+    SetFocus(box);
+    if (const TestWindowState* state = stateOf(dialog)) selectStretch(dialog, *state, true);
 }
 
 void chooseRow(App& app, HWND dialog) {
@@ -385,7 +388,7 @@ void onCommand(App& app, HWND dialog, int id, int code) {
 INT_PTR CALLBACK syntaxTestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     App& a = app();
     switch (message) {
-    case WM_INITDIALOG: onInitDialog(a, dialog); return TRUE;
+    case WM_INITDIALOG: onInitDialog(a, dialog); return FALSE;  // the focus is set
     case WM_TIMER:
         if (wParam != kToolRefreshTimerId) return FALSE;
         KillTimer(dialog, kToolRefreshTimerId);
