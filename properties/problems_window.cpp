@@ -21,6 +21,8 @@ namespace lumaset {
 
 namespace {
 
+constexpr int kExplanationWidth = 260;  // at 96 DPI
+
 struct ProblemsState {
     std::vector<Finding> findings;
     bool filled = false;
@@ -97,6 +99,10 @@ void refresh(App& app, HWND dialog) {
         setItemText(list, int(i), 2, wideFromUtf8(f.text) + L" (" + wideFromUtf8(f.code) + L")");
     }
     if (was >= 0 && !findings.empty()) selectRow(list, std::min(was, int(findings.size()) - 1));
+    // The explanation in full: the list scrolls sideways rather than cut it.
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, LVSCW_AUTOSIZE);
+    const int least = scaled(kExplanationWidth, dpiOf(dialog));
+    if (SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0) < least) SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, least);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     const std::wstring count = findings.empty() ? std::wstring(L"問題は見つかりません。")
@@ -137,11 +143,11 @@ void addColumn(HWND list, int index, const wchar_t* title, int width96, int dpi)
 void onInitDialog(App& app, HWND dialog) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(new ProblemsState));
     HWND list = GetDlgItem(dialog, IDC_PR_LIST);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     const int dpi = dpiOf(dialog);
-    addColumn(list, 0, L"ツリーのパス", 150, dpi);
+    addColumn(list, 0, L"ツリーのパス", 130, dpi);
     addColumn(list, 1, L"位置", 45, dpi);
-    addColumn(list, 2, L"内容", 270, dpi);
+    addColumn(list, 2, L"内容", kExplanationWidth, dpi);
     refresh(app, dialog);
 }
 

@@ -2,12 +2,18 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "resources/resource_ids.h"
+#include "ui/dpi.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
 
 namespace {
+
+// The main window keeps at least this width (at 96 DPI) when it makes room.
+constexpr int kMainWidthBesideTool = 520;
 
 bool controlHeld() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 bool shiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
@@ -76,24 +82,40 @@ bool selectRecordThroughTree(App& app, int position) {
 }
 
 // Right of the main window when the work area has room there, else left of
-// it, else at the work area's right edge over the main window; the second
-// window goes under the first.
+// it. With room on neither side the main window gives up width for it, so
+// the two never overlap (one would hide the other at each click), unless
+// the main window is maximised or would become too narrow: then the tool
+// window sits at the work area's right edge, and its command brings it
+// back to the front. The second window goes under the first.
 void placeBesideMainWindow(App& app, HWND window, int slot) {
     RECT main{}, own{};
-    if (!app.windows.main || !GetWindowRect(app.windows.main, &main) || !GetWindowRect(window, &own)) return;
+    HWND mainWindow = app.windows.main;
+    if (!mainWindow || !GetWindowRect(mainWindow, &main) || !GetWindowRect(window, &own)) return;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(app.windows.main, MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
     const int width = own.right - own.left, height = own.bottom - own.top;
+    RECT other{};
+    HWND first = app.tools.syntaxTest;
+    const bool under = slot == 1 && first && first != window && IsWindowVisible(first) && GetWindowRect(first, &other);
     int x = main.right;
-    if (x + width > work.right) x = main.left - width >= work.left ? main.left - width : work.right - width;
-    int y = main.top;
-    if (slot == 1) {
-        HWND other = app.tools.syntaxTest;
-        RECT r{};
-        if (other && other != window && IsWindowVisible(other) && GetWindowRect(other, &r)) y = r.bottom;
+    if (under) {
+        x = std::min<int>(other.left, work.right - width);
+    } else if (x + width > work.right) {
+        const int narrowest = scaled(kMainWidthBesideTool, dpiOf(mainWindow));
+        if (main.left - width >= work.left) {
+            x = main.left - width;
+        } else if (!IsZoomed(mainWindow) && work.right - work.left - width >= narrowest) {
+            const int mainWidth = std::min<int>(main.right - main.left, work.right - work.left - width);
+            SetWindowPos(mainWindow, nullptr, work.left, main.top, mainWidth, main.bottom - main.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            x = work.left + mainWidth;
+        } else {
+            x = work.right - width;
+        }
     }
+    int y = under ? other.bottom : main.top;
     if (y + height > work.bottom) y = work.bottom - height;
     if (y < work.top) y = work.top;
     if (x < work.left) x = work.left;
