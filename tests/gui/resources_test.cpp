@@ -264,7 +264,7 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         {-1, Label, L"名前(&A):", 6, 17, 28, 8, 0},
         {1000, Edit, L"", 36, 14, 220, 14, oneLine},
         {-1, Label, L"構文(&P):", 6, 37, 29, 8, 0},
-        {1001, Edit, L"", 36, 35, 220, 37, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL},
+        {1001, Edit, L"", 36, 35, 220, 36, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL},
         {1007, Button, L">>", 257, 36, 12, 12, 0},
         // The patterns' reading checks, in the gaps under their fields.
         {1019, Label, L"", 36, 72, 220, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
