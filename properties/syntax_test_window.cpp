@@ -374,7 +374,7 @@ void onCommand(App& app, HWND dialog, int id, int code) {
     case IDCANCEL: DestroyWindow(dialog); return;
     case IDC_ST_CAPTURE: captureSample(app, dialog); return;
     case IDC_ST_SAMPLE:
-        if (code == EN_CHANGE) SetTimer(dialog, kToolRefreshTimerId, 150, nullptr);
+        if (code == EN_CHANGE) SetTimer(dialog, kToolRefreshTimerId, kToolRefreshDelayMs, nullptr);
         // Leaving the box shows the stretch the results speak of.
         if (code == EN_KILLFOCUS) {
             if (const TestWindowState* state = stateOf(dialog)) selectStretch(dialog, *state);

@@ -6,9 +6,6 @@
 
 namespace lumaset {
 
-// Short enough to feel immediate, long enough that typing is not slowed.
-constexpr UINT kToolRefreshDelayMs = 150;
-
 void refreshToolWindowsSoon(App& app) {
     for (HWND window : {app.tools.syntaxTest, app.tools.problems})
         if (window) SetTimer(window, kToolRefreshTimerId, kToolRefreshDelayMs, nullptr);

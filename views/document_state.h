@@ -23,6 +23,8 @@ void clearDraft(App& app);
 // problems list look again a moment after the last such change.
 void refreshToolWindowsSoon(App& app);
 inline constexpr UINT_PTR kToolRefreshTimerId = 7;
+// Short enough to feel immediate, long enough that typing is not slowed.
+inline constexpr UINT kToolRefreshDelayMs = 150;
 
 // The main window's title from the document path and the modified flag.
 void updateTitle();
