@@ -41,9 +41,11 @@ struct Char {
     int length = 0;
 };
 
-Char charAt(std::string_view text, std::size_t pos) {
+// A line feed is never taken as a trail byte (no cp932 trail is below
+// 0x40), so a stray lead byte cannot hide a line break.
+inline Char charAt(std::string_view text, std::size_t pos) {
     const unsigned char c = static_cast<unsigned char>(text[pos]);
-    if (isLeadByte(c) && pos + 1 < text.size())
+    if (isLeadByte(c) && pos + 1 < text.size() && text[pos + 1] != '\n')
         return {std::uint32_t(c) << 8 | static_cast<unsigned char>(text[pos + 1]), 2};
     return {c, 1};
 }
@@ -335,6 +337,7 @@ struct Inst {
     std::uint32_t b = 0;
     int offset = 0;  // the pattern element, for the no-match diagnosis
     int length = 0;
+    bool loneLeadEnd = false;  // a string whose last character is a lone lead byte
 };
 
 // Programs past this size come from deeply nested "+"; they run without the
@@ -349,6 +352,40 @@ struct Program {
     int registers = 0;
     bool tooLarge = false;
     bool compact = false;  // "+" loops back into its first pass: no state table
+};
+
+// Where a match can start: the bytes its first character can begin with,
+// from anywhere or only at a line's start. A pattern that can match empty
+// (unanchored) can start anywhere and has no filter.
+struct StartFilter {
+    bool anywhere = false;        // no filter
+    bool emptyAtLineStart = false;
+    bool atEnd = false;           // "$" or an empty match can start at the text's end
+    bool first[256] = {};
+    bool firstAtLineStart[256] = {};
+
+    // The next place at or after `pos` (a character boundary) where a match
+    // can start; the text's end is always one.
+    std::size_t next(std::string_view s, std::size_t pos) const {
+        if (anywhere) return pos;
+        if (lineStartsOnly) {
+            if (pos == 0 || s[pos - 1] == '\n') return pos;
+            const void* lf = std::memchr(s.data() + pos, '\n', s.size() - pos);
+            return lf ? std::size_t(static_cast<const char*>(lf) - s.data()) + 1 : s.size();
+        }
+        while (pos < s.size() && !canStart(s, pos)) pos += std::size_t(charAt(s, pos).length);
+        return pos;
+    }
+
+    bool lineStartsOnly = false;  // every way in passes a "^" first
+
+    bool canStart(std::string_view s, std::size_t pos) const {
+        if (anywhere || pos >= s.size()) return true;
+        const unsigned char b = static_cast<unsigned char>(s[pos]);
+        if (first[b]) return true;
+        const bool lineStart = pos == 0 || s[pos - 1] == '\n';
+        return lineStart && (emptyAtLineStart || firstAtLineStart[b]);
+    }
 };
 
 class Compiler {
@@ -492,8 +529,11 @@ private:
                 prog_.pool += char(l.code & 0xFF);
                 end = l.offset + l.length;
             }
-            emit({kOpString, std::uint32_t(from), std::uint32_t(prog_.pool.size() - from), offset,
-                  end - offset});
+            const PatternNode& lastChar = p_.nodes[std::size_t(n.children[j - 1])];
+            Inst in{kOpString, std::uint32_t(from), std::uint32_t(prog_.pool.size() - from), offset,
+                    end - offset};
+            in.loneLeadEnd = lastChar.code <= 0xFF && isLeadByte(std::uint8_t(lastChar.code));
+            emit(in);
             i = j;
         }
     }
@@ -536,8 +576,8 @@ struct Attempt {
 class Machine {
 public:
     Machine(const ParsedPattern& p, const Program& prog, std::string_view sample, long limit,
-            bool useMemo)
-        : p_(p), prog_(prog), s_(sample), limit_(limit) {
+            bool useMemo, bool diagnose)
+        : p_(p), prog_(prog), s_(sample), limit_(limit), diagnose_(diagnose) {
         const std::size_t states = prog.code.size() * (sample.size() + 1);
         memo_ = useMemo && !prog.compact && states <= kMaxMemoBits;
         if (memo_) visited_.assign((states + 63) / 64, 0);
@@ -594,24 +634,32 @@ public:
                     break;
                 }
                 case kOpString: {
-                    const std::string_view want(prog_.pool.data() + in.a, in.b);
-                    // The sample's characters must start where the pattern's
-                    // do; compare character by character.
-                    std::size_t i = 0;
-                    std::size_t q = std::size_t(pos);
-                    while (i < want.size() && q < s_.size()) {
-                        const Char c = charAt(s_, q);
-                        const Char w = charAt(want, i);
-                        if (c.code != w.code || c.length != w.length) break;
-                        q += std::size_t(c.length);
-                        i += std::size_t(w.length);
-                    }
-                    if (i == want.size()) {
-                        pos = int(q);
+                    // Equal bytes from a character boundary are equal
+                    // characters, unless the pattern ends in a lone lead byte
+                    // (its last character) that the sample pairs with a trail.
+                    const std::size_t n = in.b;
+                    const std::size_t at0 = std::size_t(pos);
+                    if (s_.size() - at0 >= n &&
+                        std::memcmp(s_.data() + at0, prog_.pool.data() + in.a, n) == 0 &&
+                        !(in.loneLeadEnd && at0 + n < s_.size())) {
+                        pos += int(n);
                         ++pc;
                         continue;
                     }
-                    note(at, int(q), in, int(i));
+                    if (diagnose_) {
+                        // How much of it matched, in whole characters.
+                        const std::string_view want(prog_.pool.data() + in.a, n);
+                        std::size_t i = 0;
+                        std::size_t q = at0;
+                        while (i < want.size() && q < s_.size()) {
+                            const Char c = charAt(s_, q);
+                            const Char w = charAt(want, i);
+                            if (c.code != w.code || c.length != w.length) break;
+                            q += std::size_t(c.length);
+                            i += std::size_t(w.length);
+                        }
+                        note(at, int(q), in, int(i));
+                    }
                     ok = false;
                     break;
                 }
@@ -715,7 +763,8 @@ public:
     }
 
 private:
-    static void note(Attempt& at, int pos, const Inst& in, int matched = 0) {
+    void note(Attempt& at, int pos, const Inst& in, int matched = 0) const {
+        if (!diagnose_) return;
         const int progress = in.offset + matched;
         if (progress > at.progress || (progress == at.progress && pos > at.furthest)) {
             at.progress = progress;
@@ -728,6 +777,7 @@ private:
     const Program& prog_;
     std::string_view s_;
     long limit_;
+    bool diagnose_;
     bool memo_ = false;
     std::vector<std::uint64_t> visited_;
     std::vector<std::size_t> touched_;
@@ -735,6 +785,110 @@ private:
     std::vector<int> seps_;
     std::vector<int> regs_;
 };
+
+void addFirstBytes(const Program& prog, const ParsedPattern& p, const Inst& in, bool* set) {
+    const auto addCode = [&](std::uint32_t code) { set[code > 0xFF ? code >> 8 : code] = true; };
+    switch (in.op) {
+    case kOpChar:
+        addCode(in.a);
+        return;
+    case kOpString:
+        set[static_cast<unsigned char>(prog.pool[in.a])] = true;
+        return;
+    case kOpSet: {
+        const PatternNode& n = p.nodes[in.a];
+        if (n.negated) {
+            for (int b = 0; b < 256; ++b) set[b] = set[b] || b != '\n';
+            return;
+        }
+        for (std::uint32_t range : n.set) {
+            const std::uint32_t low = range >> 16;
+            const std::uint32_t high = range & 0xFFFF;
+            // A range from a single byte up to a double-byte character
+            // takes in every byte above the low one.
+            const std::uint32_t from = low > 0xFF ? low >> 8 : low;
+            const std::uint32_t to = high <= 0xFF ? high : low <= 0xFF ? 0xFF : high >> 8;
+            for (std::uint32_t b = from; b <= to && b < 256; ++b) set[b] = true;
+        }
+        return;
+    }
+    default:  // kOpAny
+        for (int b = 0; b < 256; ++b) set[b] = set[b] || b != '\n';
+        return;
+    }
+}
+
+StartFilter startFilter(const Program& prog, const ParsedPattern& p) {
+    StartFilter f;
+    if (prog.code.empty()) return f;
+    // Walk what the first step can do, with or without a "^" passed.
+    std::vector<std::uint8_t> seen(prog.code.size() * 2, 0);
+    std::vector<std::pair<std::uint32_t, bool>> todo{{0, false}};
+    bool unanchored = false;
+    while (!todo.empty() && !f.anywhere) {
+        const auto [pc, anchored] = todo.back();
+        todo.pop_back();
+        if (pc >= prog.code.size() || seen[pc * 2 + anchored]) continue;
+        seen[pc * 2 + anchored] = 1;
+        const Inst& in = prog.code[pc];
+        switch (in.op) {
+        case kOpChar:
+        case kOpString:
+        case kOpAny:
+        case kOpSet:
+            addFirstBytes(prog, p, in, anchored ? f.firstAtLineStart : f.first);
+            if (!anchored) unanchored = true;
+            break;
+        case kOpLineStart:
+            todo.push_back({pc + 1, true});
+            break;
+        case kOpLineEnd:
+            (anchored ? f.firstAtLineStart : f.first)[static_cast<unsigned char>('\n')] = true;
+            f.atEnd = true;
+            if (!anchored) unanchored = true;
+            break;
+        case kOpTyped:
+            break;
+        case kOpSplit:
+            todo.push_back({in.b, anchored});
+            todo.push_back({in.a, anchored});
+            break;
+        case kOpJump:
+            todo.push_back({in.a, anchored});
+            break;
+        case kOpMatch:
+            if (anchored)
+                f.emptyAtLineStart = true;
+            else
+                f.anywhere = true;
+            break;
+        default:  // separators and pass bookkeeping take no character
+            todo.push_back({pc + 1, anchored});
+            break;
+        }
+    }
+    f.lineStartsOnly = !f.anywhere && !unanchored;
+    return f;
+}
+
+// The offset of the first element that takes a character or tests a place.
+int firstElementOffset(const Program& prog) {
+    for (const Inst& in : prog.code) {
+        switch (in.op) {
+        case kOpChar:
+        case kOpString:
+        case kOpAny:
+        case kOpSet:
+        case kOpLineStart:
+        case kOpLineEnd:
+        case kOpTyped:
+            return in.offset;
+        default:
+            break;
+        }
+    }
+    return 0;
+}
 
 int charactersBetween(std::string_view s, int from, int to) {
     int n = 0;
@@ -761,9 +915,11 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
         Compiler(pattern, prog).compile();
     }
 
-    // First the answer, with the states of every start shared.
-    Machine m(pattern, prog, sample, stepLimit, useMemo);
-    for (std::size_t start = 0;;) {
+    // First the answer, with the states of every start shared. Starts the
+    // first character rules out are not tried: they would fail at once.
+    const StartFilter filter = startFilter(prog, pattern);
+    Machine m(pattern, prog, sample, stepLimit, useMemo, false);
+    for (std::size_t start = filter.next(sample, 0);;) {
         Attempt at = m.run(int(start), true);
         if (at.tooComplex) {
             r.outcome = MatchOutcome::TooComplex;
@@ -783,7 +939,7 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
             return r;
         }
         if (start >= sample.size()) break;
-        start += std::size_t(charAt(sample, start).length);
+        start = filter.next(sample, start + std::size_t(charAt(sample, start).length));
     }
     r.outcome = MatchOutcome::NoMatch;
     r.neededTypedPosition = m.reachedTyped;
@@ -793,10 +949,18 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
     // when that runs out the best so far is the answer. "How far" is first
     // how far into the pattern, since a ".*" reaches the line's end from
     // every start and says nothing.
-    Machine d(pattern, prog, sample, stepLimit, useMemo);
+    Machine d(pattern, prog, sample, stepLimit, useMemo, true);
     int bestProgress = -1;
     int bestChars = -1;
+    // When no start gets past the first element, it is the one that failed.
+    r.bestAttempt = {0, 0};
+    r.failedAtPatternOffset = prog.code.empty() ? 0 : firstElementOffset(prog);
     for (std::size_t start = 0;;) {
+        if (!filter.canStart(sample, start)) {
+            if (start >= sample.size()) break;
+            start += std::size_t(charAt(sample, start).length);
+            continue;
+        }
         const Attempt at = d.run(int(start), false);
         if (at.tooComplex) break;
         if (at.furthest >= 0) {

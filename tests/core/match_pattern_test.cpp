@@ -225,3 +225,27 @@ TEST(MatchPattern, TitlePreviewFillsPartsAndBracketsTheRest) {
 
 }  // namespace
 }  // namespace lumaset
+
+// Not a test: the document-wide figure where the editor runs, printed for
+// the record (run with --gtest_also_run_disabled_tests, under Wine too).
+#include "bench/match_workload.h"
+#include <chrono>
+#include <cstdio>
+namespace lumaset {
+TEST(MatchPatternTiming, DISABLED_DocumentWidePrintsFigures) {
+    const std::string screen = bench::sessionScreen();
+    std::vector<ParsedPattern> parsed;
+    for (const std::string& p : bench::documentPatterns()) parsed.push_back(parseMatchPattern(p));
+    const auto time = [&](bool parse) {
+        constexpr int kRounds = 50;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int round = 0; round < kRounds; ++round)
+            for (std::size_t i = 0; i < parsed.size(); ++i)
+                findMatch(parse ? parseMatchPattern(parsed[i].text) : parsed[i], screen);
+        const auto t1 = std::chrono::steady_clock::now();
+        return std::chrono::duration<double, std::milli>(t1 - t0).count() / kRounds;
+    };
+    std::printf("252 syntaxes x 25x80 screen: %.3f ms parsed once, %.3f ms parsing each\n",
+                time(false), time(true));
+}
+}  // namespace lumaset
