@@ -136,7 +136,12 @@ TEST_F(ToolWindowsTest, TestWindowFollowsThePaneAndChoosesThroughTheSelectionSte
     EXPECT_FALSE(IsWindow(test));
     run(IDM_TOOLS_TEST_SYNTAX);
     EXPECT_EQ(windowText(GetDlgItem(a().tools.syntaxTest, IDC_ST_SAMPLE)), L"Hello\r\nFrom: bob");
-    DestroyWindow(a().tools.syntaxTest);
+    // Escape closes from the sample box too, where Enter is a line break.
+    HWND box = GetDlgItem(a().tools.syntaxTest, IDC_ST_SAMPLE);
+    EXPECT_EQ(GetFocus(), box);
+    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    pumpMessages();
+    EXPECT_EQ(a().tools.syntaxTest, nullptr);
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRecentFilesKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     const BYTE odd[] = {'A', 0, 'B'};
