@@ -287,7 +287,7 @@ std::wstring loadSample() {
     std::size_t length = 0;
     while (length < chars && buffer[length] != L'\0') ++length;
     std::wstring text(buffer.data(), length);
-    if (cp932Length(text) > kSampleLimitBytes + 2 * kSampleLimitBytes) return {};
+    if (cp932Length(text) > kSampleLimitBytes) return {};
     return keepCp932Characters(text);
 }
 
