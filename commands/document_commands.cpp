@@ -252,6 +252,9 @@ int runCommand(int commandId) {
     case IDM_EDIT_FIND:
     case IDM_EDIT_FIND_NEXT:
     case IDM_EDIT_FIND_PREVIOUS: return app().find.command ? app().find.command(app(), commandId) : 1;
+    case IDM_TOOLS_TEST_SYNTAX:
+    case IDM_TOOLS_PROBLEMS:
+    case IDM_TOOLS_NEXT_PROBLEM: return app().tools.command ? app().tools.command(app(), commandId) : 1;
     default:
         return isEditStep(commandId) ? runEditStep(commandId) : 1;
     }

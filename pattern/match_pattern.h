@@ -88,6 +88,18 @@ MatchResult matchPattern(const ParsedPattern& pattern, std::string_view sample,
                          long stepLimit = kMatchStepLimit);
 MatchResult matchPattern(std::string_view pattern, std::string_view sample,
                          long stepLimit = kMatchStepLimit);
+// The same answer without the no-match diagnosis (bestAttempt stays empty):
+// for lists that only need to know which patterns match.
+MatchResult findMatch(const ParsedPattern& pattern, std::string_view sample,
+                      long stepLimit = kMatchStepLimit);
+// For tests: the same search without the table of explored states, so that
+// the two can be compared; only the step limit bounds it.
+MatchResult matchPatternUnmemoised(const ParsedPattern& pattern, std::string_view sample,
+                                   long stepLimit = kMatchStepLimit);
+
+// One answer as a line of `tagtool match`: "none", "error N", "complex", or
+// "START END" and each part's start and end, byte offsets in decimal.
+std::string formatMatchAnswer(const MatchResult& result);
 
 // CR LF and a lone CR become LF (clipboard, files, the terminal).
 std::string normaliseLineBreaks(std::string_view text);
@@ -111,6 +123,10 @@ std::vector<std::string> partTexts(std::string_view sample, const MatchResult& r
 // element as its text form in brackets, marked as filled by the terminal.
 std::string titlePreview(const std::uint8_t* titleCode, int fieldSize,
                          const std::vector<std::string>& parts);
+
+// The largest part number \N that the title code refers to, sub-patterns
+// included; -1 when it refers to none. Reads stay inside the field.
+int highestPartReference(const std::uint8_t* titleCode, int fieldSize);
 
 // For a NoMatch: "「草」の前まで一致: `\f.*\f ネットへ` の ` ネットへ` で不一致", UTF-8.
 std::string describeNoMatch(std::string_view pattern, std::string_view sample,

@@ -7,6 +7,7 @@
 
 #include "document/error_message.h"
 #include "pattern/derived_fields.h"
+#include "pattern/match_pattern.h"
 #include "pattern/pattern_code.h"
 #include "properties/logic/pattern_check.h"
 #include "properties/logic/pattern_field.h"
@@ -40,7 +41,8 @@ constexpr wchar_t kTitleErrorShown[] = L"変換エラー";
 constexpr wchar_t kApplyQuestionTail[] = L" の内容が書き換えられています。適用しますか？";
 
 constexpr int kMovedButtons[] = {IDC_PATTERN_HELP, IDC_EXIT_PATTERN_HELP, IDC_TITLE_HELP};
-constexpr int kWidenedEdits[] = {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE, IDC_TITLE_CHECK};
+constexpr int kWidenedEdits[] = {IDC_NAME,  IDC_PATTERN,     IDC_EXIT_PATTERN,      IDC_TITLE,
+                                  IDC_TITLE_CHECK, IDC_PATTERN_CHECK, IDC_EXIT_PATTERN_CHECK};
 constexpr int kEditableOnly[] = {IDC_NAME,         IDC_PATTERN,      IDC_PATTERN_HELP,      IDC_TITLE,
                                  IDC_TITLE_HELP,   IDC_COLOUR_LINES, IDC_COLOUR_LINES_SPIN, IDC_MESSAGE_SYNTAX};
 
@@ -323,6 +325,21 @@ void showTitleCheck(HWND pane) {
     setShownText(pane, IDC_TITLE_CHECK, wideFromUtf8(line));
 }
 
+// The pattern as Apply would store it, and the exit pattern.
+std::string draftPatternText(HWND pane) {
+    return readPatternField(cp932FromWide(controlText(pane, IDC_PATTERN)), kPatternSize);
+}
+
+// The lines under the two patterns say whether the editor can read them;
+// the terminal is the judge, so they never stop Apply.
+void showPatternChecks(HWND pane, int id) {
+    if (id == IDC_PATTERN || id == 0)
+        setShownText(pane, IDC_PATTERN_CHECK, wideFromUtf8(matchPatternCheckLine(draftPatternText(pane))));
+    if (id == IDC_EXIT_PATTERN || id == 0)
+        setShownText(pane, IDC_EXIT_PATTERN_CHECK,
+                     wideFromUtf8(matchPatternCheckLine(readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit))));
+}
+
 // Typed, pasted, a token, a capture, 透明にする or the up-down: every change
 // of a field's text that is not the pane's own fill is the user's edit.
 void noteFieldChanged(App& app, HWND pane, int id) {
@@ -347,14 +364,16 @@ void onCommand(App& app, HWND pane, int id, int code) {
         showHelp(app.windows.main, HELP_CONTEXT_PROPERTIES);
         return;
     case IDC_NAME:
-    case IDC_EXIT_PATTERN:
     case IDC_COLOUR_LINES:
         if (code == EN_CHANGE) noteFieldChanged(app, pane, id);
         return;
+    case IDC_EXIT_PATTERN:
     case IDC_PATTERN:
         if (code == EN_CHANGE) {
             noteFieldChanged(app, pane, id);
-            onPatternChanged(pane);
+            if (id == IDC_PATTERN) onPatternChanged(pane);
+            const PaneWindowState* state = paneState(pane);
+            if (!state || !state->filling) showPatternChecks(pane, id);
         }
         return;
     case IDC_TITLE:
@@ -463,6 +482,7 @@ void fillProperties(App& app) {
     if (state) state->filling = false;
     // The title's text may not have changed, and with it no notice came.
     showTitleCheck(pane);
+    showPatternChecks(pane, 0);
 
     check(pane, IDC_INTERRUPTING, record.interrupting);
     // Both flags cannot hold; the table keeps the one the terminal obeys,
@@ -595,6 +615,42 @@ void showSelectedRecord(App& app) {
     if (app.selection.selectionIndex < kRootRecord) return;
     fillProperties(app);
     computeCommandFlags(app);
+}
+
+bool readPaneDraft(const App& app, PaneDraft& draft) {
+    const int s = app.selection.selectionIndex;
+    const Document& doc = app.document;
+    HWND pane = app.windows.propertyPane;
+    if (s < kRootRecord || s >= doc.syntaxCount() || !pane || app.selection.paneStale) return false;
+    const SyntaxRecord& record = *doc.syntaxAt(s);
+    draft.position = s;
+    draft.name = edited(app, IDC_NAME) ? readField(pane, IDC_NAME, kNameLimit) : std::string(fieldText(record.name, kNameSize));
+    draft.pattern = edited(app, IDC_PATTERN) ? draftPatternText(pane) : std::string(fieldText(record.pattern, kPatternSize));
+    draft.exitPattern = edited(app, IDC_EXIT_PATTERN) ? readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit)
+                                                      : std::string(fieldText(record.exitPattern, kExitPatternSize));
+    draft.titleCode.assign(record.titleCode, record.titleCode + kTitleCodeSize);
+    draft.titleReadable = true;
+    if (edited(app, IDC_TITLE)) {
+        std::uint8_t code[kCompileAreaSize];
+        const int length = compilePattern(readField(pane, IDC_TITLE, kRenderAreaSize - 1).c_str(), code);
+        draft.titleReadable = length != kPatternFailed && length < kTitleCodeSize;
+        if (draft.titleReadable) {
+            std::fill(draft.titleCode.begin(), draft.titleCode.end(), std::uint8_t(0));
+            std::copy(code, code + length, draft.titleCode.begin());
+        }
+    }
+    return true;
+}
+
+void focusPaneField(App& app, int controlId) {
+    HWND pane = app.windows.propertyPane;
+    HWND target = control(pane, controlId);
+    if (!target || !IsWindowVisible(pane)) return;
+    if (!IsWindowEnabled(target)) target = control(pane, IDC_NAME);
+    app.windows.paneLastFocus = target;
+    if (GetForegroundWindow() != app.windows.main) SetForegroundWindow(app.windows.main);
+    SetFocus(target);
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 }  // namespace lumaset

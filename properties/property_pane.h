@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "views/app.h"
 
 namespace lumaset {
@@ -24,5 +28,21 @@ void fillProperties(App& app);
 // Fills the pane and works out the editing commands for the selection, as
 // a selection change does (after a paste, which defers both to its end).
 void showSelectedRecord(App& app);
+
+// What the pane holds for the selected record now, unapplied edits
+// included: the fields as Apply would store them, cp932.
+struct PaneDraft {
+    int position = -1;
+    std::string name;
+    std::string pattern;
+    std::string exitPattern;
+    std::vector<std::uint8_t> titleCode;  // kTitleCodeSize bytes
+    bool titleReadable = true;            // false: the typed title does not compile
+};
+// False when the pane shows no record.
+bool readPaneDraft(const App& app, PaneDraft& draft);
+// Puts the focus into a pane control (its name field when that is greyed),
+// bringing the main window forward.
+void focusPaneField(App& app, int controlId);
 
 }  // namespace lumaset

@@ -60,6 +60,30 @@ HWND findTerminalWindow(HWND owner) {
     return terminal;
 }
 
+// The clipboard's cp932 text; false when it cannot be opened or holds none.
+// Another program's block may hold no terminator.
+bool readClipboardCp932(HWND owner, std::string& text) {
+    if (!OpenClipboard(owner)) return false;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const auto* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (bytes) {
+        text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes != nullptr;
+}
+
+bool captureTerminalText(App&, HWND owner, std::string& text) {
+    if (showMessageBox(owner, kCaptureTextQuestion, kCaptureTextCaption, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return false;
+    HWND terminal = findTerminalWindow(owner);
+    if (!terminal) return false;
+    DWORD_PTR ignored = 0;
+    if (!askTerminal(terminal, WM_COPY, &ignored)) return false;
+    return readClipboardCp932(owner, text) && !text.empty();
+}
+
 // A field that holds no line break (the exit pattern) takes the first line
 // of a capture, with a beep when more was selected.
 bool escapeClipboardText(App& app, bool oneLine) {

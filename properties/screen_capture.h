@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "views/app.h"
 
 namespace lumaset {
@@ -20,6 +22,11 @@ void captureScreenText(App& app, HWND field);
 // Asks the user to select a range on the terminal and types its position
 // into the field.
 void captureScreenPosition(App& app, HWND field);
+// Asks the user to select text on the terminal and has the terminal copy
+// it; the text as it is (cp932, line breaks as the terminal gave them) in
+// `text`. False when the user cancelled, the terminal is not running or
+// nothing came.
+bool captureTerminalText(App& app, HWND owner, std::string& text);
 // Replaces the clipboard's text by its escaped form; false (the clipboard
 // left as it was) when it cannot be opened or holds no text. With oneLine,
 // only the text's first line.

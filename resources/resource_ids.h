@@ -21,6 +21,8 @@
 #define IDB_INDEX_MEMBER_200 116
 #define IDB_INDEX_NOT_MEMBER_150 117
 #define IDB_INDEX_NOT_MEMBER_200 118
+#define IDD_SYNTAX_TEST 130
+#define IDD_PROBLEMS 131
 
 // Commands
 #define IDM_FILE_NEW 40001
@@ -47,6 +49,10 @@
 #define IDM_EDIT_FIND 40043
 #define IDM_EDIT_FIND_NEXT 40044
 #define IDM_EDIT_FIND_PREVIOUS 40045
+// The test window and the problems list
+#define IDM_TOOLS_TEST_SYNTAX 40060
+#define IDM_TOOLS_PROBLEMS 40061
+#define IDM_TOOLS_NEXT_PROBLEM 40062
 
 // Pattern help menus of the ">>" buttons (results of the menus only)
 #define IDM_PATTERN_CAPTURE 40019
@@ -93,6 +99,8 @@
 #define IDC_MESSAGE_SYNTAX 1016
 #define IDC_MESSAGE_FORMAT 1017
 #define IDC_TITLE_CHECK 1018   // the title's compile check line
+#define IDC_PATTERN_CHECK 1019       // the patterns' reading check lines
+#define IDC_EXIT_PATTERN_CHECK 1020
 #define IDC_PROPERTIES_HELP 3   // not IDHELP (9): the pane's buttons are 1, 2, 3
 
 // Index list (dialog 108)
@@ -117,6 +125,17 @@
 #define IDC_MF_NUMBER_CHECK 1038  // compile check lines under the three patterns
 #define IDC_MF_DATE_CHECK 1039
 #define IDC_MF_COMMENT_CHECK 1040
+
+// Syntax test window (dialog 130)
+#define IDC_ST_SAMPLE 1101
+#define IDC_ST_CAPTURE 1102
+#define IDC_ST_SYNTAX 1103
+#define IDC_ST_RESULT 1104
+#define IDC_ST_MATCHES 1105
+
+// Problems list (dialog 131)
+#define IDC_PR_LIST 1111
+#define IDC_PR_COUNT 1112
 
 // Private window messages (WM_USER based)
 #define WMU_ACTIVATE_PANE (0x0400)          // to the main window

@@ -19,6 +19,7 @@ constexpr int kContextMenuItems[] = {
     IDM_EDIT_UNDO,        IDM_EDIT_REDO,       kSeparator,    IDM_EDIT_CUT,        IDM_EDIT_COPY_TREE,
     IDM_EDIT_COPY_ONE,    IDM_EDIT_PASTE,      IDM_EDIT_PASTE_CHILD, IDM_EDIT_DELETE, kSeparator,
     IDM_EDIT_NEW_SYNTAX,  IDM_EDIT_NEW_CHILD,  kSeparator,    IDM_ORDER_UP,        IDM_ORDER_DOWN,
+    kSeparator,           IDM_TOOLS_TEST_SYNTAX,
 };
 
 // Delete and move down both have D on the menu bar, in different popups;

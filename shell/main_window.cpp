@@ -12,6 +12,7 @@
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "properties/property_pane.h"
+#include "properties/tool_windows.h"
 #include "resources/resource_ids.h"
 #include "shell/context_menu.h"
 #include "shell/find_bar.h"
@@ -147,6 +148,7 @@ void onCreate(App& app, HWND window) {
 
 void onDestroy(App& app, HWND window) {
     PostQuitMessage(0);
+    closeToolWindows(app);
     // Closed after the save question: whatever was not saved was let go.
     dropRecoveryCopy(app);
     MainWindows& w = app.windows;
@@ -253,6 +255,7 @@ LRESULT onNotify(App& app, NMHDR* header) {
         // Both forms keep the new item's handle at the same place.
         selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
         if (!app.selection.pasting) refreshCommandStates(app);
+        refreshToolWindowsSoon(app);
         return 0;
     }
     return 0;
@@ -424,6 +427,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     applyPatternFont(a);
     a.paneSteps = {applyProperties, fillProperties, showSelectedRecord, applyPropertiesAsking, selectSyntax};
     a.find.command = runFindCommand;
+    a.tools.command = runToolCommand;
     for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);

@@ -49,7 +49,7 @@ int boundedSplit(int split, int clientWidth, int dpi);
 int paneTop(const App& app);
 void drawDragBar(App& app, int clientX);
 
-// Creates the toolbar with its 16 buttons (12 images from bitmap 106).
+// Creates the toolbar with its 18 buttons (13 images from bitmap 106).
 HWND createToolbar(App& app);
 
 }  // namespace lumaset

@@ -2,6 +2,7 @@
 #include "resources/resource_ids.h"
 #include "shell/find_bar.h"
 #include "shell/main_window.h"
+#include "properties/tool_windows.h"
 
 namespace lumaset {
 
@@ -132,6 +133,7 @@ void cycleFocus(App& app) {
 void routeMessage(MSG& msg) {
     App& a = app();
     const MainWindows& w = a.windows;
+    if (routeToolWindowMessage(a, msg)) return;
     if (isFocusCycleKey(a, msg)) {
         cycleFocus(a);
         notePaneFocus(a);

@@ -13,7 +13,7 @@ namespace lumaset {
 
 namespace {
 
-constexpr int kToolbarImageCount = 12;
+constexpr int kToolbarImageCount = 13;
 constexpr int kButtonWidth = 20;
 constexpr int kButtonHeight = 18;
 
@@ -36,11 +36,12 @@ constexpr std::array<ToolbarCommand, kToolbarImageCount> kToolbarCommands{{
     {IDM_EDIT_NEW_CHILD, L"新規子構文 (Ctrl+M)"},
     {IDM_ORDER_UP, L"順位を上げる (Ctrl+U)"},
     {IDM_ORDER_DOWN, L"順位を下げる (Ctrl+D)"},
+    {IDM_TOOLS_TEST_SYNTAX, L"構文のテスト (Ctrl+T)"},
 }};
 
 constexpr int kSeparator = -1;
 // Button positions: image index, or a separator.
-constexpr int kButtonLayout[] = {kSeparator, 0, 1, 2, kSeparator, 3, 4, 5, 6, 7, kSeparator, 8, 9, kSeparator, 10, 11};
+constexpr int kButtonLayout[] = {kSeparator, 0, 1, 2, kSeparator, 3, 4, 5, 6, 7, kSeparator, 8, 9, kSeparator, 10, 11, kSeparator, 12};
 
 // The toolbar paints on button face whatever the frame's own background:
 // some toolbar implementations leave their background to the parent,

@@ -137,6 +137,14 @@ struct FindState {
     int (*command)(App& app, int commandId) = nullptr;
 };
 
+// The test window and the problems list (properties/): their handles while
+// open, and the main window's handler of their commands.
+struct ToolWindows {
+    HWND syntaxTest = nullptr;
+    HWND problems = nullptr;
+    int (*command)(App& app, int commandId) = nullptr;
+};
+
 // The property pane's steps as the commands reach them (views/pane_steps.h).
 struct PaneSteps {
     bool (*apply)(App& app, bool confirm) = nullptr;
@@ -162,6 +170,7 @@ struct App {
     EditHistory history;
     TreeDragState treeDrag;
     RecoveryState recovery;
+    ToolWindows tools;
 };
 
 App& app();

@@ -6,9 +6,15 @@
 
 namespace lumaset {
 
+void refreshToolWindowsSoon(App& app) {
+    for (HWND window : {app.tools.syntaxTest, app.tools.problems})
+        if (window) SetTimer(window, kToolRefreshTimerId, kToolRefreshDelayMs, nullptr);
+}
+
 void markModified() {
     App& state = app();
     scheduleRecoveryCopy(state);
+    refreshToolWindowsSoon(state);
     if (state.file.modified) return;
     state.file.modified = true;
     updateTitle();
@@ -18,6 +24,7 @@ bool documentHasChanges(const App& app) { return app.file.modified || app.select
 
 void markDraftEdited(App& app, std::uint8_t fields) {
     scheduleRecoveryCopy(app);
+    refreshToolWindowsSoon(app);
     SelectionState& selection = app.selection;
     selection.draftFields |= fields;
     if (selection.draftEdited) return;

@@ -2,6 +2,8 @@
 // commands and the property pane change the document through here.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 namespace lumaset {
@@ -17,6 +19,13 @@ bool documentHasChanges(const App& app);
 void markDraftEdited(App& app, std::uint8_t fields);
 // The pane shows the record again, or wrote it: no draft.
 void clearDraft(App& app);
+// The document, the pane or the selection changed: the test window and the
+// problems list look again a moment after the last such change.
+void refreshToolWindowsSoon(App& app);
+inline constexpr UINT_PTR kToolRefreshTimerId = 7;
+// Short enough to feel immediate, long enough that typing is not slowed.
+inline constexpr UINT kToolRefreshDelayMs = 150;
+
 // The main window's title from the document path and the modified flag.
 void updateTitle();
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "ui/text_convert.h"
+#include "views/document_state.h"
 
 namespace lumaset {
 
@@ -39,6 +40,8 @@ void setSlotExpanded(App& app, std::uint32_t slot, bool expanded) {
 }  // namespace
 
 void buildTree(App& app) {
+    // Another document, or the tables restored: whatever the tool windows show is old.
+    refreshToolWindowsSoon(app);
     HWND tree = app.windows.tree;
     Document& doc = app.document;
     // Nothing may map to the old items while they go.

@@ -115,7 +115,8 @@ protected:
     void expectLikeTheMenuBar(const SeenMenu& seen) {
         const UINT expected[] = {IDM_EDIT_UNDO,       IDM_EDIT_REDO,   0, IDM_EDIT_CUT,        IDM_EDIT_COPY_TREE,
                                  IDM_EDIT_COPY_ONE,   IDM_EDIT_PASTE,  IDM_EDIT_PASTE_CHILD, IDM_EDIT_DELETE, 0,
-                                 IDM_EDIT_NEW_SYNTAX, IDM_EDIT_NEW_CHILD, 0, IDM_ORDER_UP,     IDM_ORDER_DOWN};
+                                 IDM_EDIT_NEW_SYNTAX, IDM_EDIT_NEW_CHILD, 0, IDM_ORDER_UP,     IDM_ORDER_DOWN,
+                                 0,                   IDM_TOOLS_TEST_SYNTAX};
         ASSERT_EQ(seen.items.size(), std::size(expected));
         HMENU bar = a().windows.mainMenu;
         std::wstring keys;

@@ -1,8 +1,10 @@
 #include "gui/gui_support.h"
 
 #include <string>
+#include <tuple>
 
 #include "gui/dialog_driver.h"
+#include "pattern/match_pattern.h"
 #include "properties/property_pane.h"
 #include "resources/resource_ids.h"
 #include "views/tree_mirror.h"
@@ -69,6 +71,29 @@ TEST_F(LiveCheckTest, TheTitleLineFollowsTypingAndApplyKeepsItsOwnMessages) {
     pumpMessages();
     GetWindowRect(GetDlgItem(pane(), IDC_TITLE_CHECK), &after);
     EXPECT_EQ(after.right - after.left, before.right - before.left + 100);
+}
+
+// The patterns' lines say what the reader makes of them, and never stop Apply.
+TEST_F(LiveCheckTest, ThePatternLinesFollowTypingAndNeverRefuse) {
+    ASSERT_TRUE(start());
+    appendSyntax(a().document, "alpha", 1);
+    buildTree(a());
+    pumpMessages();
+    select(3);
+    for (auto [id, lineId, text] : {std::tuple{IDC_PATTERN, IDC_PATTERN_CHECK, "ab\\f["},
+                                    std::tuple{IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_CHECK, "(x"},
+                                    std::tuple{IDC_PATTERN, IDC_PATTERN_CHECK, "^a\\fb"}}) {
+        SCOPED_TRACE(text);
+        retype(pane(), id, wideFromUtf8(text));
+        EXPECT_EQ(line(pane(), lineId), wideFromUtf8(matchPatternCheckLine(text)));
+        EXPECT_NE(line(pane(), lineId), L"");
+    }
+    SendMessageW(pane(), WM_COMMAND, IDOK, 0);
+    pumpMessages();
+    EXPECT_TRUE(ui().messageTexts().empty());
+    EXPECT_STREQ(a().document.syntaxAt(3)->pattern, "^a\\fb");
+    EXPECT_STREQ(a().document.syntaxAt(3)->exitPattern, "(x");
+    EXPECT_EQ(line(pane(), IDC_EXIT_PATTERN_CHECK), wideFromUtf8(matchPatternCheckLine("(x")));
 }
 
 TEST_F(LiveCheckTest, EachMessageFormatPatternHasItsLine) {

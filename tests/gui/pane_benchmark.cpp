@@ -23,6 +23,10 @@
 #include "views/tree_mirror.h"
 #include "document/file_io.h"
 #include "document/tag_file.h"
+#include "pattern/document_checks.h"
+#include "pattern/match_pattern.h"
+#include "properties/tool_windows.h"
+#include "views/document_state.h"
 #include "shell/recovery_start.h"
 #include "views/memo_edit.h"
 #include "views/pane_steps.h"
@@ -206,6 +210,67 @@ TEST_F(PaneBenchmark, DISABLED_RecoveryCopyOfAFullDocument) {
     report("  bare safe write of those bytes", safe);
     report("  plain write, no flush or rename", plain);
     dropRecoveryCopy(a());
+}
+
+// The test window's and the problems list's refresh with 255 syntaxes and a
+// 25 x 80 screen, beside the floor of the same work without a window (the
+// matcher over every syntax; the checks), and a key typed in the pattern
+// field with both windows open against the same key with them closed.
+TEST_F(PaneBenchmark, DISABLED_ToolWindowsInAFullDocument) {
+    ASSERT_TRUE(start());
+    fillFullDocument(a());
+    std::wstring screen;
+    for (int line = 0; line < 25; ++line) screen += std::wstring(79, L'a' + line % 26) + L"\r\n";
+    screen += L"line one 7\r\nline two\r\nthree xyz end";
+    std::string sample = cp932FromWide(screen);
+    sample = normaliseLineBreaks(sample);
+    SendMessageW(a().windows.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemForRecord(a(), 9)));
+    pumpMessages();
+    HWND field = GetDlgItem(a().windows.propertyPane, IDC_PATTERN);
+    const auto typeKeys = [&](std::vector<double>& into) {
+        for (int k = 0; k < 40; ++k) {
+            LARGE_INTEGER t0, t1;
+            QueryPerformanceCounter(&t0);
+            SendMessageW(field, WM_CHAR, k % 2 ? VK_BACK : L'x', 1);
+            QueryPerformanceCounter(&t1);
+            into.push_back(milliseconds(t0, t1));
+        }
+        pumpMessages();
+    };
+    std::vector<double> keysClosed, keysOpen;
+    typeKeys(keysClosed);
+    runToolCommand(a(), IDM_TOOLS_TEST_SYNTAX);
+    runToolCommand(a(), IDM_TOOLS_PROBLEMS);
+    setSyntaxTestSample(a(), screen);
+    typeKeys(keysOpen);
+    std::vector<double> window, matching, problems, checks;
+    const Document& doc = a().document;
+    for (int k = 0; k < 20; ++k) {
+        LARGE_INTEGER t0, t1, t2, t3, t4;
+        QueryPerformanceCounter(&t0);
+        SendMessageW(a().tools.syntaxTest, WM_TIMER, kToolRefreshTimerId, 0);
+        QueryPerformanceCounter(&t1);
+        int matched = 0;
+        for (int p = kFirstUserRecord; p < doc.syntaxCount(); ++p)
+            matched += matchPattern(fieldText(doc.syntaxAt(p)->pattern, kPatternSize), sample).outcome ==
+                       MatchOutcome::Matched;
+        QueryPerformanceCounter(&t2);
+        SendMessageW(a().tools.problems, WM_TIMER, kToolRefreshTimerId, 0);
+        QueryPerformanceCounter(&t3);
+        const std::size_t found = checkDocument(doc).size();
+        QueryPerformanceCounter(&t4);
+        if (k == 0) std::printf("%d syntaxes match, %zu findings\n", matched, found);
+        window.push_back(milliseconds(t0, t1));
+        matching.push_back(milliseconds(t1, t2));
+        problems.push_back(milliseconds(t2, t3));
+        checks.push_back(milliseconds(t3, t4));
+    }
+    report("test window refresh", window);
+    report("  floor: match every syntax", matching);
+    report("problems list refresh", problems);
+    report("  floor: checkDocument", checks);
+    report("a key in the pattern, windows shut", keysClosed);
+    report("a key in the pattern, windows open", keysOpen);
 }
 
 }  // namespace

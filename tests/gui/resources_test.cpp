@@ -68,6 +68,8 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
           {40043, L"検索(&F)...\tCtrl+F"}, {40044, L"次を検索(&X)\tF3"}, {40045, L"前を検索(&V)\tShift+F3"}}},
         {L"順番(&O)", {{40013, L"上げる(&U)\tCtrl+U"}, {40014, L"下げる(&D)\tCtrl+D"}}},
         {L"索引(&I)", {{40039, L"索引の編集(&I)..."}}},
+        {L"ツール(&T)",
+         {{40060, L"構文のテスト(&S)...\tCtrl+T"}, {40061, L"問題の一覧(&P)..."}, {40062, L"次の問題(&N)\tF8"}}},
         {L"ﾍﾙﾌﾟ(&H)",
          {{40017, L"目次(&C)"}, {40018, L"Tarvelonカラー構文エディタのバージョン情報(&A)..."}}},
     };
@@ -113,7 +115,8 @@ TEST(Resources, AcceleratorsAreCtrlLettersAPlainDeleteAndF3) {
         {FVIRTKEY | FCONTROL, 'U', 40013}, {FVIRTKEY | FCONTROL, 'D', 40014},
         {FVIRTKEY | FCONTROL, 'Z', 40041}, {FVIRTKEY | FCONTROL, 'Y', 40042},
         {FVIRTKEY | FCONTROL, 'F', 40043}, {FVIRTKEY, VK_F3, 40044},
-        {FVIRTKEY | FSHIFT, VK_F3, 40045},
+        {FVIRTKEY | FSHIFT, VK_F3, 40045}, {FVIRTKEY | FCONTROL, 'T', 40060},
+        {FVIRTKEY, VK_F8, 40062},
     };
     ASSERT_EQ(count, static_cast<int>(std::size(expected)));
     for (const Key& want : expected) {
@@ -261,8 +264,10 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         {-1, Label, L"名前(&A):", 6, 17, 28, 8, 0},
         {1000, Edit, L"", 36, 14, 220, 14, oneLine},
         {-1, Label, L"構文(&P):", 6, 37, 29, 8, 0},
-        {1001, Edit, L"", 36, 35, 220, 37, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL},
+        {1001, Edit, L"", 36, 35, 220, 36, ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL},
         {1007, Button, L">>", 257, 36, 12, 12, 0},
+        // The patterns' reading checks, in the gaps under their fields.
+        {1019, Label, L"", 36, 72, 220, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
         {1002, Check, L"割り込み的構文(&I)", 8, 80, 75, 10, 0},
         {1015, Check, L"直前の構文の子構文へ飛ばす(&G)", 90, 80, 116, 10, 0},
         {-1, Label, L"カラーにする行数(&F):", 7, 102, 66, 8, 0},
@@ -272,6 +277,7 @@ TEST(Resources, PropertyPaneTemplateMatchesItsLayout) {
         {-1, Label, L"出口の構文(&Q):", 6, 126, 50, 8, 0},
         {1005, Edit, L"", 57, 124, 199, 14, oneLine},
         {1008, Button, L">>", 257, 125, 12, 12, 0},
+        {1020, Label, L"", 57, 139, 199, 8, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
         {-1, Label, L"ツリーに表示するタイトル(&T):", 6, 151, 90, 8, 0},
         {1006, Edit, L"", 98, 147, 158, 14, oneLine},
         {1009, Button, L">>", 257, 148, 12, 12, 0},
@@ -499,7 +505,7 @@ SIZE bitmapSize(int id) {
 
 TEST(Resources, PicturesHaveTheirSizes) {
     SIZE toolbar = bitmapSize(IDB_TOOLBAR);
-    EXPECT_EQ(toolbar.cx, 12 * 20);
+    EXPECT_EQ(toolbar.cx, 13 * 20);
     EXPECT_EQ(toolbar.cy, 18);
     for (int id : {IDB_INDEX_MEMBER, IDB_INDEX_NOT_MEMBER}) {
         SIZE mark = bitmapSize(id);

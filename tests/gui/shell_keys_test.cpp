@@ -487,7 +487,7 @@ TEST_F(KeysTest, AfterABoxOrADialogTheFocusIsBackWhereItWas) {
 TEST_F(KeysTest, ToolbarTooltips) {
     ASSERT_TRUE(start());
     HWND toolbar = a().windows.toolbar;
-    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 16);
+    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 18);
     EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_COPY_TREE), L"子構文も含めてコピー (Ctrl+C)");
     EXPECT_STREQ(tooltipTextForCommand(IDM_EDIT_NEW_CHILD), L"新規子構文 (Ctrl+M)");
     EXPECT_STREQ(tooltipTextForCommand(IDM_ORDER_DOWN), L"順位を下げる (Ctrl+D)");

@@ -172,7 +172,7 @@ TEST_F(LayoutTest, ANewDpiTakesTheSuggestedRectangleAndKeepsEveryPartWorking) {
     EXPECT_EQ(now.right - now.left, 1000);
     // A new toolbar, with its buttons, under which the panes are laid out.
     ASSERT_TRUE(IsWindow(w.toolbar) && IsWindowVisible(w.toolbar));
-    EXPECT_EQ(SendMessageW(w.toolbar, TB_BUTTONCOUNT, 0, 0), 16);
+    EXPECT_EQ(SendMessageW(w.toolbar, TB_BUTTONCOUNT, 0, 0), 18);
     expectLayout(a().layout.splitPosition);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(w.memo, WM_GETFONT, 0, 0)), w.patternFont);
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "commands/logic/syntax_block.h"
+#include "pattern/match_pattern.h"
 #include "properties/logic/captured_text.h"
 #include "properties/logic/pattern_check.h"
 #include "properties/logic/pattern_field.h"
@@ -43,6 +45,49 @@ TEST(EscapeCapturedText, DropsALeadByteAtTheEnd) {
 TEST(EscapeCapturedText, NeverMoreThanTwiceTheInput) {
     const std::string worst(100, '\\');
     EXPECT_EQ(escapeCapturedText(worst).size(), 200u);
+}
+
+// What capture types into the pattern field matches the captured text, and
+// all of it: random cp932 texts (no NUL, which ends a pattern) with every
+// special character, trail bytes that look like them, CR LF and lone breaks.
+TEST(EscapeCapturedText, TheEscapedTextMatchesTheTextAsAWhole) {
+    std::mt19937 rng(4);
+    static const char kSpecial[] = "()\\[]^$.*+?|-{} \r\nnfv";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int n = int(rng() % 40) + 1;
+        for (int i = 0; i < n; ++i) {
+            switch (rng() % 4) {
+            case 0:
+                text += kSpecial[rng() % (sizeof kSpecial - 1)];
+                break;
+            case 1:
+                text += "\r\n";
+                break;
+            case 2: {  // a double-byte character, trail 0x40-0xFC but 0x7F
+                const unsigned lead = rng() % 2 ? 0x81 + rng() % 31 : 0xE0 + rng() % 32;
+                unsigned trail = 0x40 + rng() % 189;
+                if (trail == 0x7F) trail = 0x5C;
+                text += char(lead);
+                text += char(trail);
+                break;
+            }
+            default:
+                text += char(1 + rng() % 0x80);
+                break;
+            }
+        }
+        std::string sample;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            sample += text[i];
+        }
+        const std::string pattern = escapeCapturedText(text);
+        const MatchResult r = matchPattern(pattern, sample);
+        ASSERT_EQ(r.outcome, MatchOutcome::Matched) << pattern;
+        ASSERT_EQ(r.match.start, 0) << pattern;
+        ASSERT_EQ(r.match.end, int(sample.size())) << pattern;
+    }
 }
 
 TEST(PositionElementText, PacksUpToThreeNumbers) {

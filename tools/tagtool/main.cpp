@@ -18,6 +18,7 @@
 #include "pattern/pattern_code.h"
 #include "tools/tagtool/dump.h"
 #include "tools/tagtool/hex.h"
+#include "tools/tagtool/match_commands.h"
 #include "tools/tagtool/platform.h"
 #include "tools/tagtool/syntax_text.h"
 
@@ -33,7 +34,8 @@ constexpr int kMaxRenderField = 65536;
 
 constexpr char kUsage[] =
     "usage: tagtool compile --hex | render --hex [--field N] | upgrade IN OUT | dump FILE\n"
-    "               | source FILE.tag | build SOURCE.txt OUT.tag | --version";
+    "               | source FILE.tag | build SOURCE.txt OUT.tag | match --hex\n"
+    "               | test FILE.tag SAMPLE.txt [--syntax PATH] | check FILE.tag... | --version";
 
 int usage() {
     std::cerr << kUsage << "\n";
@@ -173,6 +175,20 @@ int run(const std::vector<std::string>& args) {
     if (command == "build") {
         if (args.size() != 4) return usage();
         return runBuild(args[2], args[3]);
+    }
+    if (command == "match") {
+        if (args.size() != 3 || args[2] != "--hex") return usage();
+        return runMatchHex();
+    }
+    if (command == "test") {
+        if (args.size() == 4) return runTestSample(args[2], args[3], "");
+        if (args.size() == 6 && args[4] == "--syntax" && !args[5].empty())
+            return runTestSample(args[2], args[3], args[5]);
+        return usage();
+    }
+    if (command == "check") {
+        if (args.size() < 3) return usage();
+        return runCheckFiles(std::vector<std::string>(args.begin() + 2, args.end()));
     }
     if (command == "dump") {
         if (args.size() != 3) return usage();
