@@ -18,6 +18,7 @@
 #include "shell/logic/command_line.h"
 #include "shell/recovery_start.h"
 #include "shell/tree_drag.h"
+#include "shell/window_placement.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "views/recovery.h"
@@ -318,7 +319,8 @@ void onRecentFilesChanged(App& app) {
 // and to the right of the newest one, so it never hides it exactly; back at
 // the work area's corner when that would leave the screen.
 RECT initialPlacement() {
-    RECT place{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    const RECT first = defaultWindowPlacement();
+    RECT place{first.left, first.top, first.right - first.left, first.bottom - first.top};
     HWND other = FindWindowW(kMainWindowClass, nullptr);
     if (!other || IsIconic(other) || IsZoomed(other)) return place;
     RECT r;
