@@ -47,6 +47,7 @@
 #define IDM_EDIT_FIND 40043
 #define IDM_EDIT_FIND_NEXT 40044
 #define IDM_EDIT_FIND_PREVIOUS 40045
+#define IDM_VIEW_STATUS_BAR 40060
 
 // Pattern help menus of the ">>" buttons (results of the menus only)
 #define IDM_PATTERN_CAPTURE 40019
@@ -77,6 +78,10 @@
 
 // Main window children
 #define IDC_TOOLBAR 1
+#define IDC_STATUS_BAR 2
+
+// About box (dialog 107)
+#define IDC_ABOUT_ICON 1060
 
 // Property pane (dialog 104)
 #define IDC_NAME 1000

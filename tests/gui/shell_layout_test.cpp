@@ -16,10 +16,12 @@ protected:
         MapWindowPoints(nullptr, a().windows.main, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
+    // Above the status bar, when it is shown.
     SIZE clientSize() {
-        RECT r;
+        RECT r, status{};
         GetClientRect(a().windows.main, &r);
-        return {r.right, r.bottom};
+        if (a().windows.statusBar) GetWindowRect(a().windows.statusBar, &status);
+        return {r.right, r.bottom - (status.bottom - status.top)};
     }
     void resizeMain(int width, int height) {
         SetWindowPos(a().windows.main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
