@@ -14,6 +14,7 @@
 #include "views/command_states.h"
 #include "views/document_state.h"
 #include "views/pane_steps.h"
+#include "views/status_line.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
@@ -136,7 +137,7 @@ int copySyntaxes(App& app, int commandId) {
 int pasteSyntaxes(App& app, int commandId) {
     std::vector<SyntaxRecord> records;
     switch (readClipboardBlock(app, records)) {
-    case ReadResult::Unavailable: return 0;
+    case ReadResult::Unavailable: noteRefusedCommand(app, commandId); return 0;
     case ReadResult::Damaged: showErrorMessage(kDamagedBlockText); return 0;
     case ReadResult::Read: break;
     }

@@ -10,6 +10,7 @@
 #include "document/error_message.h"
 #include "document/tag_file.h"
 #include "resources/resource_ids.h"
+#include "ui/dpi.h"
 #include "views/app.h"
 #include "views/document_history.h"
 #include "views/pane_steps.h"
@@ -128,10 +129,30 @@ int helpCommand() {
     return 1;
 }
 
+// The icon drawn for the dialog's DPI, not the 32-pixel one stretched.
+void showAboutIcon(HWND dialog) {
+    const int size = scaled(32, dpiOf(dialog));
+    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_LUMASET), IMAGE_ICON,
+                                              size, size, LR_DEFAULTCOLOR));
+    if (!icon) return;
+    HICON old = reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_SETICON,
+                                                           reinterpret_cast<WPARAM>(icon), 0));
+    if (old && old != icon) DestroyIcon(old);
+}
+
+void dropAboutIcon(HWND dialog) {
+    if (auto icon = reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_SETICON, 0, 0)))
+        DestroyIcon(icon);
+}
+
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
+        showAboutIcon(dialog);
         return TRUE;
+    case WM_DESTROY:
+        dropAboutIcon(dialog);
+        return FALSE;
     case WM_COMMAND:
         EndDialog(dialog, 1);
         return TRUE;

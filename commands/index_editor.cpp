@@ -174,6 +174,7 @@ BOOL onIndexInit(HWND dialog, IndexDialogState* state) {
     installSubclass<indexTreeProc>(tree, nullptr);
     state->marks = createMarks(dialog);
     SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(state->marks));
+    scaleTreeView(tree, dpiOf(dialog));
     fillSyntaxTree(tree, *state);
     if (!state->items.empty()) {
         expandSubtree(tree, state->items.front());

@@ -9,6 +9,7 @@
 #include "ui/ui_calls.h"
 #include "views/document_state.h"
 #include "views/pane_steps.h"
+#include "views/status_line.h"
 #include "views/tree_mirror.h"
 
 namespace lumaset {
@@ -170,17 +171,20 @@ bool editRefused(App& app, int commandId) {
         if (!onRecord) return true;
         const char* refusal = nullptr;
         if (!takesNoChildren(*doc.syntaxAt(selected), &refusal)) return false;
+        noteRefusedCommand(app, commandId);
         showErrorMessage(refusal);
         return true;
     }
     case IDM_ORDER_UP:
         if (selected > kFirstUserRecord && selected < doc.syntaxCount() && previousSibling(doc, selected) >= 0)
             return false;
+        noteRefusedCommand(app, commandId);
         beep();
         return true;
     case IDM_ORDER_DOWN:
         if (selected < kFirstUserRecord || selected >= doc.syntaxCount()) return true;
         if (nextSibling(doc, selected) >= 0) return false;
+        noteRefusedCommand(app, commandId);
         beep();
         return true;
     default: return false;

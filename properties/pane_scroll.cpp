@@ -10,6 +10,14 @@ namespace {
 
 constexpr int kLinePixels = 16;  // one arrow click, at 96 DPI
 
+// Under Wine the pane's erase of the uncovered band painted over the
+// children moved into it, leaving the fields and ">>" cut at the old edge:
+// the whole pane is painted again.
+void scrollChildren(HWND pane, int dx, int dy) {
+    ScrollWindowEx(pane, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
+    RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 // Moves the view to the position, clamped by the bar, and the children with it.
 void scrollTo(HWND pane, int bar, int position) {
     const int before = GetScrollPos(pane, bar);
@@ -21,7 +29,7 @@ void scrollTo(HWND pane, int bar, int position) {
     const int after = GetScrollPos(pane, bar);
     if (after == before) return;
     const int dx = bar == SB_HORZ ? before - after : 0, dy = bar == SB_VERT ? before - after : 0;
-    ScrollWindowEx(pane, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    scrollChildren(pane, dx, dy);
 }
 
 // The range and page of one bar; the system hides it when all fits.
@@ -38,7 +46,7 @@ void setRange(HWND pane, int bar, int content, int page) {
     const int after = content > page ? GetScrollPos(pane, bar) : 0;
     if (after != before) {
         const int dx = bar == SB_HORZ ? before - after : 0, dy = bar == SB_VERT ? before - after : 0;
-        ScrollWindowEx(pane, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+        scrollChildren(pane, dx, dy);
         if (content <= page) SetScrollPos(pane, bar, 0, FALSE);
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "document/error_message.h"
@@ -13,6 +14,7 @@
 #include "properties/logic/pattern_field.h"
 #include "properties/message_format_dialog.h"
 #include "properties/pane_scroll.h"
+#include "ui/dpi.h"
 #include "properties/pattern_help.h"
 #include "resources/resource_ids.h"
 #include "ui/captions.h"
@@ -50,7 +52,9 @@ constexpr int kEditableOnly[] = {IDC_NAME,         IDC_PATTERN,      IDC_PATTERN
 struct PaneWindowState {
     int initialWidth = 0;
     int initialHeight = 0;  // the controls' height: less than this scrolls
+    int minimumWidth = 0;   // the fixed controls' right edge and margin: less than this scrolls
     int lastWidth = 0;
+    int dpi = 0;  // the sizes above are for it
     int titleDamageTold = -1;  // the selected record whose unreadable title was reported
     bool filling = false;  // our own text changes are not the user's edits
     // The controls by id from IDC_NAME on: finding a dialog item asks the
@@ -248,6 +252,30 @@ int clientWidth(HWND window) {
     return client.right - client.left;
 }
 
+bool followsWidth(int id) {
+    return std::find(std::begin(kMovedButtons), std::end(kMovedButtons), id) != std::end(kMovedButtons) ||
+           std::find(std::begin(kWidenedEdits), std::end(kWidenedEdits), id) != std::end(kWidenedEdits);
+}
+
+// The width that shows every control that keeps its size whole (a check box
+// is not cut at its right edge), with the template's right margin after it.
+int fixedControlsWidth(HWND pane, int laidOutWidth) {
+    int fixedRight = 0, movedRight = 0;
+    for (HWND child = GetWindow(pane, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+        r.right += GetScrollPos(pane, SB_HORZ);
+        const int id = GetDlgCtrlID(child);
+        if (std::find(std::begin(kMovedButtons), std::end(kMovedButtons), id) != std::end(kMovedButtons))
+            movedRight = std::max(movedRight, int(r.right));
+        else if (!followsWidth(id))
+            fixedRight = std::max(fixedRight, int(r.right));
+    }
+    const int margin = std::max(laidOutWidth - movedRight, 0);
+    return fixedRight + margin;
+}
+
 void onInitDialog(App& app, HWND pane) {
     auto* state = new PaneWindowState;
     SetWindowLongPtrW(pane, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
@@ -263,6 +291,22 @@ void onInitDialog(App& app, HWND pane) {
     RECT client{};
     GetClientRect(pane, &client);
     state->initialHeight = client.bottom;
+    state->minimumWidth = fixedControlsWidth(pane, state->initialWidth);
+    state->dpi = dpiOf(pane);
+}
+
+// Moved to a monitor of another DPI: the system has scaled the controls,
+// and the sizes they are measured against follow.
+void onDpiChangedAfterParent(HWND pane) {
+    PaneWindowState* state = paneState(pane);
+    const int dpi = dpiOf(pane);
+    if (!state || !state->dpi || dpi == state->dpi) return;
+    const auto rescale = [&](int& pixels) { pixels = MulDiv(pixels, dpi, state->dpi); };
+    rescale(state->initialWidth);
+    rescale(state->initialHeight);
+    rescale(state->lastWidth);
+    state->minimumWidth = fixedControlsWidth(pane, state->lastWidth);
+    state->dpi = dpi;
 }
 
 // The fields follow the pane's width and the ">>" buttons stay at their
@@ -272,7 +316,7 @@ void followWidth(HWND pane, int width) {
     if (!state) return;
     // Narrower than that, the controls stop at half the first width and the
     // pane scrolls, instead of staying as wide as they last were.
-    width = std::max(width, state->initialWidth / 2 + 1);
+    width = std::max({width, state->initialWidth / 2 + 1, state->minimumWidth});
     const int d = width - state->lastWidth;
     state->lastWidth = width;
     if (d == 0) return;
@@ -297,11 +341,18 @@ void followWidth(HWND pane, int width) {
 
 // Narrower than the controls were laid out for, or lower than they are
 // tall: the pane scrolls.
-void onSize(HWND pane, int width) {
-    followWidth(pane, width);
+void onSize(HWND pane) {
     PaneWindowState* state = paneState(pane);
     if (!state) return;
-    updatePaneScroll(pane, state->lastWidth, state->initialHeight);
+    // A scroll bar that comes or goes changes the width again; where the
+    // system does not say so at once, the fields and ">>" buttons would end
+    // up under the bar.
+    for (int pass = 0; pass < 3; ++pass) {
+        const int width = clientWidth(pane);
+        followWidth(pane, width);
+        updatePaneScroll(pane, state->lastWidth, state->initialHeight);
+        if (clientWidth(pane) == width) break;
+    }
 }
 
 void onPatternChanged(HWND pane) {
@@ -424,7 +475,11 @@ INT_PTR CALLBACK propertyPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM
         onInitDialog(a, pane);
         return TRUE;
     case WM_SIZE:
-        onSize(pane, LOWORD(lParam));
+        onSize(pane);
+        return FALSE;
+    case WM_DPICHANGED_AFTERPARENT:
+        onDpiChangedAfterParent(pane);
+        onSize(pane);
         return FALSE;
     case WM_SHOWWINDOW:
         // Hidden for the memo: the next selection is a new one.

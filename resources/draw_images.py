@@ -359,42 +359,8 @@ wwwwwwwwwwwwwwww
 """
 
 # --- program icon: a sheet of coloured text lines beside a syntax tree --------
-# ' ' is transparent.
-
-ICON32 = """
-                                
-   kkkkkkkkkkkkkkkkkkkk         
-   kwwwwwwwwwwwwwwwwwwkk        
-   kwwwwwwwwwwwwwwwwwwkwk       
-   kwrrrrrrwwwwwwwwwwwkwwk      
-   kwwwwwwwwwwwwwwwwwwkkkkk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwbbbbbbbbwwwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwwwggggwGGGGGGwwwwk     
-   kwwwgwwwgwwwwwwwwwwwwwwk     
-   kwwwgwwwgwwwwwwwwwwwwwwk     
-   kwwwgwwwggggwmmmmmmmwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwggggwbbbbbbbbbwwwwwk     
-   kwwwwwwwwwwwwwwwwwwwwwwk     
-   kwwwwwwwwwwwwwwwwwwwwwwk     
-   kwrrrrrrwwwwwwwwwwwwwwwk     
-   kwwwwwwwwwwwwwwwwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwttttttttttwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwgwwwwwwwwwwwwwwwwwwk     
-   kwwwggggwppppppppwwwwwwk     
-   kwwwwwwwwwwwwwwwwwwwwwwk     
-   kwwwwwwwwwwwwwwwwwwwwwwk     
-   kkkkkkkkkkkkkkkkkkkkkkkk     
-                                
-                                
-                                
-"""
+# The 16-pixel image as pixel art, where smoothing would blur the lines;
+# ' ' is transparent. The other sizes are drawn from shapes below.
 
 ICON16 = """
                 
@@ -476,18 +442,127 @@ def bmp(rows):
             + info_header(width, height, len(pixels)) + palette_bytes() + pixels)
 
 
-def ico(images):
+# --- the icon in 32-bit colour: the same sheet, drawn at every size ----------
+# Shapes in a 32-unit grid, painted in order. Each is a colour
+# and a convex polygon; the lines of text grow a little thicker at the large
+# sizes so they do not turn into hairlines.
+
+ICON_SIZES = (16, 20, 24, 32, 48, 64, 256)
+SHEET = [(3, 1), (22, 1), (27, 6), (27, 29), (3, 29)]
+FOLD = [(22, 1), (22, 6), (27, 6)]
+TEXT_LINES = [  # colour, row, first and last column of the line
+    ("r", 4, 5, 11), ("b", 7, 9, 17), ("G", 10, 13, 19), ("m", 13, 13, 20),
+    ("b", 16, 9, 18), ("r", 19, 5, 11), ("t", 22, 9, 19), ("p", 25, 9, 17),
+]
+TREE_LINES = [  # the grey connectors: (x0, y0, x1, y1), one unit wide
+    (7, 6, 7, 16), (7, 16, 8, 16), (11, 10, 11, 13), (11, 10, 12, 10), (11, 13, 12, 13),
+    (7, 21, 7, 25), (7, 25, 8, 25), (7, 22, 8, 22),
+]
+
+
+def rect(x0, y0, x1, y1):
+    return [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
+
+
+def icon_shapes(size):
+    unit = size / 32
+    thick = 1.0 if size <= 32 else round(1.5 * unit) / unit  # whole pixels
+    outline = max(1.0, 32 / size)  # never thinner than a pixel
+    shapes = [("k", SHEET)]
+    inset = [(3 + outline, 1 + outline), (22 - outline * 0.4, 1 + outline), (27 - outline, 6 + outline * 0.4),
+              (27 - outline, 29 - outline), (3 + outline, 29 - outline)]
+    shapes.append(("w", inset))
+    shapes.append(("k", FOLD))
+    shapes.append((".", [(22 + outline, 1 + outline * 2.4), (22 + outline, 6 - outline), (27 - outline * 2.4, 6 - outline)]))
+    for colour, row, first, last in TEXT_LINES:
+        top = row + (1 - thick) / 2
+        shapes.append((colour, rect(first, top, last + 1, top + thick)))
+    for x0, y0, x1, y1 in TREE_LINES:
+        shapes.append(("g", rect(x0, y0, x1 + 1, y1 + 1)))
+    return shapes
+
+
+def inside(polygon, x, y):
+    """Convex polygon, corners in either turning order."""
+    sign = 0
+    for (ax, ay), (bx, by) in zip(polygon, polygon[1:] + polygon[:1]):
+        cross = (bx - ax) * (y - ay) - (by - ay) * (x - ax)
+        if cross != 0:
+            if sign == 0:
+                sign = 1 if cross > 0 else -1
+            elif (cross > 0) != (sign > 0):
+                return False
+    return True
+
+
+def draw_icon(size):
+    """Rows of (r, g, b, a), top row first, each pixel the average of a grid
+    of samples, so edges are smooth at every size."""
+    grid = 4 if size <= 64 else 2
+    samples = size * grid
+    scale = samples / 32
+    canvas = [None] * (samples * samples)
+    for colour, polygon in icon_shapes(size):
+        xs = [x * scale for x, _ in polygon]
+        ys = [y * scale for _, y in polygon]
+        scaled_polygon = list(zip(xs, ys))
+        for sy in range(max(0, int(min(ys))), min(samples, int(max(ys)) + 1)):
+            for sx in range(max(0, int(min(xs))), min(samples, int(max(xs)) + 1)):
+                if inside(scaled_polygon, sx + 0.5, sy + 0.5):
+                    canvas[sy * samples + sx] = PALETTE[INDEX[colour]]
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            r = g = b = n = 0
+            for sy in range(y * grid, (y + 1) * grid):
+                for sx in range(x * grid, (x + 1) * grid):
+                    c = canvas[sy * samples + sx]
+                    if c is not None:
+                        r, g, b, n = r + c[0], g + c[1], b + c[2], n + 1
+            row.append((r // n, g // n, b // n, n * 255 // (grid * grid)) if n else (0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def pixel_art_rgba(art):
+    return [[(0, 0, 0, 0) if ch == " " else PALETTE[INDEX[ch]] + (255,) for ch in row] for row in art]
+
+
+def png(rows):
+    import zlib
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def icon_image_32(rows):
+    """A 32-bit icon image: BGRA bottom-up, then the AND mask (clear where
+    any alpha is)."""
+    size = len(rows)
+    pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
+    mask = pack_mask(["".join(" " if a == 0 else "k" for *_, a in row) for row in rows])
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return header + pixels + mask
+
+
+def ico32(sizes):
     entries, blobs = [], []
-    offset = 6 + 16 * len(images)
-    for rows in images:
-        size = len(rows)
-        pixels, mask = pack_4bpp(rows), pack_mask(rows)
-        # An icon image's header counts the colour and mask rows together.
-        blob = info_header(size, size * 2, len(pixels) + len(mask)) + palette_bytes() + pixels + mask
-        entries.append(struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(blob), offset))
+    offset = 6 + 16 * len(sizes)
+    for size in sizes:
+        rows = pixel_art_rgba(parse(ICON16, 16, 16)) if size == 16 else draw_icon(size)
+        # The largest is stored compressed, as the system expects at 256.
+        blob = png(rows) if size >= 256 else icon_image_32(rows)
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(blob), offset))
         blobs.append(blob)
         offset += len(blob)
-    return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
+    return struct.pack("<HHH", 0, 1, len(sizes)) + b"".join(entries) + b"".join(blobs)
 
 
 def strip(images, width, height):
@@ -515,7 +590,7 @@ def outputs():
         "toolbar.bmp": bmp(toolbar),
         "index_member.bmp": bmp(member),
         "index_not_member.bmp": bmp(not_member),
-        "lumaset.ico": ico([parse(ICON32, 32, 32), parse(ICON16, 16, 16)]),
+        "lumaset.ico": ico32(ICON_SIZES),
     }
     for percent in (150, 200):
         files[f"toolbar_{percent}.bmp"] = bmp(enlarged(toolbar, percent))

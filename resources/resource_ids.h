@@ -53,6 +53,7 @@
 #define IDM_TOOLS_TEST_SYNTAX 40060
 #define IDM_TOOLS_PROBLEMS 40061
 #define IDM_TOOLS_NEXT_PROBLEM 40062
+#define IDM_VIEW_STATUS_BAR 40063
 
 // Pattern help menus of the ">>" buttons (results of the menus only)
 #define IDM_PATTERN_CAPTURE 40019
@@ -83,6 +84,10 @@
 
 // Main window children
 #define IDC_TOOLBAR 1
+#define IDC_STATUS_BAR 2
+
+// About box (dialog 107)
+#define IDC_ABOUT_ICON 1060
 
 // Property pane (dialog 104)
 #define IDC_NAME 1000

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "commands/document_commands.h"
@@ -19,11 +21,15 @@
 #include "shell/logic/command_line.h"
 #include "shell/recovery_start.h"
 #include "shell/tree_drag.h"
+#include "shell/window_placement.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "views/pane_steps.h"
 #include "views/recovery.h"
+#include "views/status_line.h"
 #include "views/tree_mirror.h"
+#include "ui/dpi.h"
+#include "ui/ui_calls.h"
 #include "ui/win_paths.h"
 #include "ui/window_subclass.h"
 
@@ -33,6 +39,8 @@ namespace {
 
 constexpr std::size_t kMaxPathLength = 259;
 constexpr wchar_t kPatternFontFace[] = L"ＭＳ ゴシック";
+constexpr int kStatusPositionWidth = 110;  // status bar parts at 96 DPI
+constexpr int kStatusMarkWidth = 60;
 
 bool registerClass(const WNDCLASSEXW& windowClass) {
     return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -47,7 +55,9 @@ bool registerWindowClasses(HINSTANCE instance) {
     main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LUMASET), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    // The children cover the client; should a gap show during a resize, it
+    // is the face colour, not a dark band.
+    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     main.lpszMenuName = MAKEINTRESOURCEW(IDM_MAINMENU);
     main.lpszClassName = kMainWindowClass;
 
@@ -84,6 +94,50 @@ LRESULT treeSystemKeysProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam
     return layer.next(tree, message, wParam, lParam);
 }
 
+// Status bar parts: the path takes what the position and the mark leave.
+void setStatusParts(App& app) {
+    HWND bar = app.windows.statusBar;
+    if (!bar) return;
+    RECT client{};
+    GetClientRect(app.windows.main, &client);
+    const int dpi = dpiOf(app.windows.main);
+    const int mark = scaled(kStatusMarkWidth, dpi), position = scaled(kStatusPositionWidth, dpi);
+    const int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    const int edges[] = {std::max(right - mark - position, 0), std::max(right - mark, 0), -1};
+    SendMessageW(bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+}
+
+// The bar takes the pane's dialog font: Japanese, and scaled to the DPI.
+void createStatusBar(App& app) {
+    MainWindows& w = app.windows;
+    if (w.statusBar) return;
+    w.statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                  w.main, reinterpret_cast<HMENU>(INT_PTR{IDC_STATUS_BAR}), w.instance, nullptr);
+    if (!w.statusBar) return;
+    if (w.propertyPane) SendMessageW(w.statusBar, WM_SETFONT, SendMessageW(w.propertyPane, WM_GETFONT, 0, 0), FALSE);
+    for (std::wstring& part : app.status.shownParts) part.clear();
+    setStatusParts(app);
+    refreshStatusBar(app);
+}
+
+void showStatusBar(App& app, bool shown) {
+    MainWindows& w = app.windows;
+    if (shown) {
+        createStatusBar(app);
+    } else if (w.statusBar) {
+        DestroyWindow(w.statusBar);
+        w.statusBar = nullptr;
+    }
+    CheckMenuItem(w.mainMenu, IDM_VIEW_STATUS_BAR, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
+    layoutPanes(app);
+}
+
+void toggleStatusBar(App& app) {
+    const bool shown = app.windows.statusBar == nullptr;
+    showStatusBar(app, shown);
+    saveStatusBarShown(shown);
+}
+
 bool createPanes(App& app) {
     MainWindows& w = app.windows;
     w.tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
@@ -116,6 +170,14 @@ void applyPatternFont(App& app) {
     for (int id : {IDC_NAME, IDC_PATTERN, IDC_EXIT_PATTERN, IDC_TITLE})
         SendMessageW(GetDlgItem(w.propertyPane, id), WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
     SendMessageW(w.memo, WM_SETFONT, reinterpret_cast<WPARAM>(w.patternFont), FALSE);
+}
+
+// The tree shows the pane's Japanese dialog font, at the window's DPI.
+void scaleTree(App& app) {
+    MainWindows& w = app.windows;
+    if (!w.tree) return;
+    if (w.propertyPane) SendMessageW(w.tree, WM_SETFONT, SendMessageW(w.propertyPane, WM_GETFONT, 0, 0), TRUE);
+    scaleTreeView(w.tree, dpiOf(w.main));
 }
 
 // Loads the file named on the command line, or starts a new document.
@@ -168,6 +230,10 @@ void onNcDestroy(App& app) {
 void onSize(App& app, WPARAM kind) {
     if (kind == SIZE_MINIMIZED) return;
     if (app.windows.toolbar) SendMessageW(app.windows.toolbar, TB_AUTOSIZE, 0, 0);
+    if (app.windows.statusBar) {
+        SendMessageW(app.windows.statusBar, WM_SIZE, 0, 0);
+        setStatusParts(app);
+    }
     layoutPanes(app);
 }
 
@@ -253,6 +319,7 @@ LRESULT onNotify(App& app, NMHDR* header) {
     case TVN_SELCHANGEDA:
         if (header->hwndFrom != app.windows.tree) return 0;
         // Both forms keep the new item's handle at the same place.
+        app.status.reason.clear();
         selectSyntax(app, reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
         if (!app.selection.pasting) refreshCommandStates(app);
         refreshToolWindowsSoon(app);
@@ -264,6 +331,11 @@ LRESULT onNotify(App& app, NMHDR* header) {
 void onCommand(App& app, WPARAM wParam, LPARAM lParam) {
     const UINT code = HIWORD(wParam);
     if (code == 0 || code == 1) {
+        if (LOWORD(wParam) == IDM_VIEW_STATUS_BAR) {
+            toggleStatusBar(app);
+            return;
+        }
+        clearRefusal(app);
         runCommand(LOWORD(wParam));
     } else if (code == EN_CHANGE && reinterpret_cast<HWND>(lParam) == app.windows.memo && app.windows.memo &&
                !app.windows.fillingMemo) {
@@ -308,6 +380,7 @@ void onDpiChanged(App& app, HWND window, const RECT& suggested) {
     HFONT oldFont = w.patternFont;
     applyPatternFont(app);
     if (oldFont) DeleteObject(oldFont);
+    scaleTree(app);
     if (w.findBar)
         for (HWND child = GetWindow(w.findBar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             SendMessageW(child, WM_SETFONT, dialogFont, TRUE);
@@ -319,9 +392,21 @@ void onDpiChanged(App& app, HWND window, const RECT& suggested) {
         app.selection.pushedCommandFlags = SelectionState{}.pushedCommandFlags;
         refreshCommandStates(app);
     }
+    if (w.statusBar) {
+        DestroyWindow(w.statusBar);
+        w.statusBar = nullptr;
+        createStatusBar(app);
+    }
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     layoutPanes(app);
+    // Whatever the old scale left painted goes.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void onHelpNotOpened(HWND window, LPARAM lParam) {
+    const std::unique_ptr<std::wstring> page(reinterpret_cast<std::wstring*>(lParam));
+    if (page) tellHelpNotOpened(window, *page);
 }
 
 void onRecentFilesChanged(App& app) {
@@ -333,7 +418,8 @@ void onRecentFilesChanged(App& app) {
 // and to the right of the newest one, so it never hides it exactly; back at
 // the work area's corner when that would leave the screen.
 RECT initialPlacement() {
-    RECT place{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    const RECT first = defaultWindowPlacement();
+    RECT place{first.left, first.top, first.right - first.left, first.bottom - first.top};
     HWND other = FindWindowW(kMainWindowClass, nullptr);
     if (!other || IsIconic(other) || IsZoomed(other)) return place;
     RECT r;
@@ -397,6 +483,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CANCELMODE: cancelTreeDrag(a); break;
     case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
+    case WMU_HELP_NOT_OPENED: onHelpNotOpened(window, lParam); return 0;
     case WM_DPICHANGED: onDpiChanged(a, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -413,7 +500,7 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     if (!registerWindowClasses(instance)) return false;
 
     const RECT place = initialPlacement();
-    HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW, place.left, place.top, place.right,
+    HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top, place.right,
                                 place.bottom, nullptr, nullptr, instance, nullptr);
     if (!main) return false;
     w.toolbar = createToolbar(a);
@@ -425,10 +512,12 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
         return false;
     }
     applyPatternFont(a);
+    scaleTree(a);
+    showStatusBar(a, loadStatusBarShown());
     a.paneSteps = {applyProperties, fillProperties, showSelectedRecord, applyPropertiesAsking, selectSyntax};
     a.find.command = runFindCommand;
     a.tools.command = runToolCommand;
-    for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo})
+    for (HWND child : {w.toolbar, w.tree, w.splitter, w.memo, w.statusBar})
         if (child) ShowWindow(child, SW_SHOW);
     ShowWindow(w.propertyPane, SW_HIDE);
 

@@ -3,6 +3,10 @@
 #include "shell/find_bar.h"
 #include "shell/main_window.h"
 #include "properties/tool_windows.h"
+#include "ui/ui_calls.h"
+#include "views/status_line.h"
+
+#include <iterator>
 
 namespace lumaset {
 
@@ -109,10 +113,40 @@ bool isTextPlace(const App& app, HWND target) {
     return w.findBar && IsChild(w.findBar, target) && IsWindowVisible(w.findBar);
 }
 
-bool translateMainAccelerator(const App& app, MSG& msg) {
+// The command of the accelerator the key stands for, 0 for none.
+int acceleratorCommand(HACCEL table, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return 0;
+    ACCEL keys[64];
+    const int count = CopyAcceleratorTableW(table, keys, int(std::size(keys)));
+    const auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+    const BYTE modifiers = BYTE((held(VK_CONTROL) ? FCONTROL : 0) | (held(VK_SHIFT) ? FSHIFT : 0) |
+                                (held(VK_MENU) ? FALT : 0));
+    for (int i = 0; i < count; ++i) {
+        const ACCEL& k = keys[i];
+        if ((k.fVirt & FVIRTKEY) && k.key == msg.wParam && (k.fVirt & (FCONTROL | FSHIFT | FALT)) == modifiers)
+            return k.cmd;
+    }
+    return 0;
+}
+
+// A key whose command is greyed does nothing in the accelerator: the bar
+// says why, with the beep of a move that cannot be made.
+bool refuseGreyedCommand(App& app, const MSG& msg) {
+    const MainWindows& w = app.windows;
+    const int command = acceleratorCommand(w.accelerators, msg);
+    if (!command || !w.mainMenu) return false;
+    const UINT state = GetMenuState(w.mainMenu, UINT(command), MF_BYCOMMAND);
+    if (state == UINT(-1) || !(state & (MF_GRAYED | MF_DISABLED))) return false;
+    noteRefusedCommand(app, command);
+    beep();
+    return true;
+}
+
+bool translateMainAccelerator(App& app, MSG& msg) {
     const MainWindows& w = app.windows;
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
     if (!w.main || !w.accelerators || !isTextPlace(app, msg.hwnd) || isEditingKey(msg)) return false;
+    if (refuseGreyedCommand(app, msg)) return true;
     return TranslateAcceleratorW(w.main, w.accelerators, &msg) != 0;
 }
 
@@ -155,7 +189,8 @@ void routeMessage(MSG& msg) {
         dispatch(msg);
         return;
     }
-    if (w.main && w.accelerators && TranslateAcceleratorW(w.main, w.accelerators, &msg)) return;
+    if (w.main && w.accelerators && (refuseGreyedCommand(a, msg) || TranslateAcceleratorW(w.main, w.accelerators, &msg)))
+        return;
     dispatch(msg);
 }
 

@@ -114,14 +114,19 @@ void layoutPanes(App& app) {
     layout.splitPosition = boundedSplit(layout.splitPosition, width, dpi);
     const int split = layout.splitPosition;
     const int top = layout.paneTop = paneTop(app);
-    const int paneHeight = height - top;
+    RECT status{};
+    if (w.statusBar) GetWindowRect(w.statusBar, &status);
+    const int paneHeight = std::max(int(height - top - (status.bottom - status.top)), 0);
 
     constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOACTIVATE;
     const int treeWidth = split - bar;
     const int barHeight = std::min(findBarHeight(app, treeWidth), paneHeight);
     SetWindowPos(w.tree, nullptr, 0, top, treeWidth, paneHeight - barHeight, kKeepOrder);
     if (barHeight) placeFindBar(app, 0, top + paneHeight - barHeight, treeWidth, barHeight);
-    SetWindowPos(w.splitter, nullptr, split - bar, top, bar, paneHeight, kKeepOrder);
+    // Not copied: bits moved from the old place showed the wrong scale or the
+    // frame's background.
+    SetWindowPos(w.splitter, nullptr, split - bar, top, bar, paneHeight, kKeepOrder | SWP_NOCOPYBITS);
+    InvalidateRect(w.splitter, nullptr, TRUE);
     SetWindowPos(w.propertyPane, nullptr, split, top, width - split, paneHeight, kKeepOrder);
     SetWindowPos(w.memo, nullptr, split, top, width - split, paneHeight, kKeepOrder);
 }
@@ -134,7 +139,10 @@ void drawDragBar(App& app, int clientX) {
     ClientToScreen(app.windows.main, &corner);
     HDC screen = GetDC(nullptr);
     const int width = scaled(kDragBarWidth, dpiOf(app.windows.main));
-    PatBlt(screen, corner.x - width / 2, corner.y, width, client.bottom - top, DSTINVERT);
+    RECT bar{};
+    GetWindowRect(app.windows.splitter, &bar);
+    const int height = bar.bottom > bar.top ? int(bar.bottom - bar.top) : int(client.bottom - top);
+    PatBlt(screen, corner.x - width / 2, corner.y, width, height, DSTINVERT);
     ReleaseDC(nullptr, screen);
 }
 

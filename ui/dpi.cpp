@@ -1,5 +1,9 @@
 #include "ui/dpi.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 namespace lumaset {
 
 int dpiOf(HWND window) {
@@ -14,6 +18,16 @@ int dpiOf(HWND window) {
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : kBaseDpi;
+}
+
+void scaleTreeView(HWND tree, int dpi) {
+    constexpr int kIndent = 19, kRowHeight = 18;  // at 96 DPI
+    if (!tree) return;
+    SendMessageW(tree, TVM_SETINDENT, WPARAM(scaled(kIndent, dpi)), 0);
+    // Never lower than the font asks for.
+    SendMessageW(tree, TVM_SETITEMHEIGHT, WPARAM(-1), 0);
+    const int fontRows = int(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
+    SendMessageW(tree, TVM_SETITEMHEIGHT, WPARAM(std::max(fontRows, scaled(kRowHeight, dpi))), 0);
 }
 
 int nearestDrawingPercent(int dpi) {

@@ -22,4 +22,8 @@ inline int bitmapForDpi(int dpi, int at100, int at150, int at200) {
     return percent == 200 ? at200 : percent == 150 ? at150 : at100;
 }
 
+// A tree view's indent and row height for the DPI: the system keeps its
+// 96-DPI sizes, so the expand boxes would touch the text and lose their lines.
+void scaleTreeView(HWND tree, int dpi);
+
 }  // namespace lumaset

@@ -140,6 +140,50 @@ std::filesystem::path helpPage(unsigned context) {
     return programDirectory() / L"help" / page;
 }
 
+constexpr DWORD kBrowserStartWait = 10000;  // ms: a launcher that fails ends well within it
+
+struct BrowserStart {
+    HANDLE process = nullptr;
+    HWND main = nullptr;
+    std::wstring page;
+};
+
+// A launcher such as Wine's, with no browser to hand the page to, starts and
+// ends with an error; told on the main window's thread.
+DWORD WINAPI watchBrowserStart(void* parameter) {
+    auto* start = static_cast<BrowserStart*>(parameter);
+    DWORD code = 0;
+    if (WaitForSingleObject(start->process, kBrowserStartWait) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(start->process, &code) && code != 0) {
+        auto* page = new std::wstring(start->page);
+        if (!PostMessageW(start->main, WMU_HELP_NOT_OPENED, 0, reinterpret_cast<LPARAM>(page))) delete page;
+    }
+    CloseHandle(start->process);
+    delete start;
+    return 0;
+}
+
+bool realOpenInBrowser(HWND owner, const std::wstring& page) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner;
+    info.lpVerb = L"open";
+    info.lpFile = page.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) return false;
+    if (!info.hProcess) return true;
+    auto* start = new BrowserStart{info.hProcess, GetAncestor(owner, GA_ROOTOWNER), page};
+    HANDLE thread = CreateThread(nullptr, 0, watchBrowserStart, start, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+    } else {
+        CloseHandle(start->process);
+        delete start;
+    }
+    return true;
+}
+
 void realShowHelp(HWND owner, unsigned context) {
     if (helpFileBesideProgram()) {
         if (context == 0) {
@@ -156,9 +200,9 @@ void realShowHelp(HWND owner, unsigned context) {
         showErrorMessage(pathForMessage(page) + "は見つかりません。");
         return;
     }
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(owner, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32) showErrorMessage(pathForMessage(page) + "を開けませんでした。");
+    auto& open = uiHooks().openInBrowser;
+    if (!(open ? open(owner, page.wstring()) : realOpenInBrowser(owner, page.wstring())))
+        tellHelpNotOpened(owner, page.wstring());
 }
 
 INT_PTR realModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param) {
@@ -216,6 +260,14 @@ void showHelp(HWND owner, unsigned context) {
         return;
     }
     realShowHelp(owner, context);
+}
+
+void tellHelpNotOpened(HWND owner, const std::wstring& page) {
+    const std::filesystem::path path(page);
+    const std::wstring text = L"ヘルプをブラウザーで開けませんでした。\n\nヘルプのページはこのフォルダーにあります:\n" +
+                              path.parent_path().wstring() + L"\n\nブラウザーで " + path.filename().wstring() +
+                              L" を開いてください。";
+    showMessageBox(owner, text, L"ヘルプ", MB_OK | MB_ICONINFORMATION);
 }
 
 INT_PTR runModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param) {

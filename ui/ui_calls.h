@@ -27,6 +27,8 @@ struct UiHooks {
     std::function<bool(const std::wstring& exePath, const std::wstring& commandLine)> startProcess;
     // Opens help for a context (0: contents).
     std::function<void(HWND owner, unsigned context)> showHelp;
+    // Hands a help page to the browser; false when it did not start.
+    std::function<bool(HWND owner, const std::wstring& page)> openInBrowser;
     // Runs a modal dialog of the program's resources; returns its result.
     std::function<INT_PTR(HINSTANCE, int dialogId, HWND owner, DLGPROC, LPARAM)> modalDialog;
     // The default beep of a move that cannot be made; a test counts them.
@@ -41,6 +43,11 @@ int showMessageBox(HWND owner, const std::wstring& text, const std::wstring& cap
 std::optional<std::wstring> showFileDialog(const FileDialogRequest& request);
 bool startProcess(const std::wstring& exePath, const std::wstring& commandLine);
 void showHelp(HWND owner, unsigned context);
+// Posted to the main window when the browser started for help ended in
+// failure (lParam: a new std::wstring with the page, for tellHelpNotOpened).
+inline constexpr UINT WMU_HELP_NOT_OPENED = WM_APP + 25;
+// Says that help did not open and where its pages are.
+void tellHelpNotOpened(HWND owner, const std::wstring& page);
 INT_PTR runModalDialog(HINSTANCE instance, int dialogId, HWND owner, DLGPROC proc, LPARAM param);
 void beep();
 

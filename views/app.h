@@ -40,6 +40,7 @@ struct MainWindows {
     HWND lastFocus = nullptr;       // the child that had the focus when we lost it
     HWND paneLastFocus = nullptr;   // the pane's control that had the focus last
     HWND findBar = nullptr;         // made on the first Ctrl+F
+    HWND statusBar = nullptr;       // null while hidden
 };
 
 // The document's file and its modified flag.
@@ -127,6 +128,12 @@ struct RecoveryState {
     bool written = false;  // this editor's copy is on disk
 };
 
+// The status bar's texts as last set, and a refused command's reason.
+struct StatusLine {
+    std::wstring reason;
+    std::wstring shownParts[3];
+};
+
 struct App;
 
 // What the last search looked for, for F3 with the find bar closed, and the
@@ -171,6 +178,7 @@ struct App {
     TreeDragState treeDrag;
     RecoveryState recovery;
     ToolWindows tools;
+    StatusLine status;
 };
 
 App& app();

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "resources/resource_ids.h"
+#include "views/status_line.h"
 
 namespace lumaset {
 
@@ -76,6 +77,7 @@ void refreshCommandStates(App& app) {
                 EnableMenuItem(app.windows.mainMenu, UINT(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     }
     selection.pushedCommandFlags = selection.commandFlags;
+    refreshStatusBar(app);
 }
 
 }  // namespace lumaset

@@ -3,6 +3,7 @@
 #include "views/app.h"
 #include "views/logic/window_title.h"
 #include "views/recovery.h"
+#include "views/status_line.h"
 
 namespace lumaset {
 
@@ -41,7 +42,8 @@ void clearDraft(App& app) {
 }
 
 void updateTitle() {
-    const App& state = app();
+    App& state = app();
+    refreshStatusBar(state);
     if (!state.windows.main) return;
     SetWindowTextW(state.windows.main, windowTitle(state.file.path, documentHasChanges(state)).c_str());
 }

@@ -90,6 +90,53 @@ TEST_F(DocumentCommandsTest, HelpContentsAndAbout) {
     EXPECT_TRUE(ui().messageBoxes.empty());
 }
 
+// The browser is a process of its own: refused at once, or a launcher that
+// ends in failure later (the posted message), the user learns where the
+// pages are; a browser that opens says nothing.
+TEST_F(DocumentCommandsTest, HelpThatNoBrowserOpensSaysWhereThePagesAre) {
+    ASSERT_TRUE(start());
+    uiHooks().showHelp = nullptr;
+    struct Row {
+        bool opens;
+        bool laterFailure;
+        unsigned context;
+        const wchar_t* page;
+    };
+    const Row rows[] = {
+        {true, false, 0, L"index.html"},
+        {false, false, 0, L"index.html"},
+        {false, false, HELP_CONTEXT_PROPERTIES, L"context-101.html"},
+        {true, true, HELP_CONTEXT_MESSAGE_FORMAT, L"context-100.html"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        ui().messageBoxes.clear();
+        std::vector<std::wstring> opened;
+        uiHooks().openInBrowser = [&](HWND, const std::wstring& page) {
+            opened.push_back(page);
+            if (row.laterFailure)
+                PostMessageW(a().windows.main, WMU_HELP_NOT_OPENED, 0, LPARAM(new std::wstring(page)));
+            return row.opens;
+        };
+        if (row.context == 0)
+            EXPECT_EQ(runCommand(IDM_HELP_CONTENTS), 1);
+        else
+            showHelp(a().windows.main, row.context);
+        pumpMessages();
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(std::filesystem::path(opened[0]).filename().wstring(), row.page);
+        if (row.opens && !row.laterFailure) {
+            EXPECT_TRUE(ui().messageBoxes.empty());
+            continue;
+        }
+        ASSERT_EQ(ui().messageBoxes.size(), 1u);
+        const std::wstring& text = ui().messageBoxes[0].text;
+        EXPECT_NE(text.find(L"ヘルプをブラウザーで開けませんでした。"), std::wstring::npos);
+        EXPECT_NE(text.find(std::filesystem::path(opened[0]).parent_path().wstring()), std::wstring::npos);
+        EXPECT_NE(text.find(row.page), std::wstring::npos);
+    }
+}
+
 TEST_F(DocumentCommandsTest, OpenLoadsIntoAFreshWindowOnly) {
     const auto first = writeTagFile(L"first.tag", "\x83\x81\x83\x43\x83\x93");  // メイン
     const auto second = writeTagFile(L"second file.tag");

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "commands/document_commands.h"
@@ -406,12 +408,15 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     EXPECT_EQ(rectOf(IDC_NAME).left, name.left);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).left, button.left + 40);
     EXPECT_EQ(rectOf(IDC_TITLE_HELP).right - rectOf(IDC_TITLE_HELP).left, button.right - button.left);
-    // Half the first width or less: the controls stop just over half, and
-    // the pane scrolls sideways to reach the rest.
+    // Narrower than the check boxes and labels that keep their size (or
+    // half the first width): the fields stop there, and the pane scrolls
+    // sideways to reach the rest.
     RECT created{0, 0, 275, 221};  // the dialog's own size
     MapDialogRect(pane(), &created);
+    const int stop = std::max(int(created.right / 2 + 1),
+                              int(rectOf(IDC_JUMP_TO_CHILD).right + (width - button.right)));
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - stop));
     EXPECT_TRUE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
     SendMessageW(pane(), WM_HSCROLL, SB_BOTTOM, 0);
     RECT view{};
@@ -428,9 +433,10 @@ TEST_F(PaneTest, WideningMovesTheControlsAndNarrowingPastHalfLeavesThem) {
     SetWindowPos(pane(), nullptr, 0, 0, created.right / 3, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(rectOf(IDC_NAME).top, name.top) << "scrolled back with the bar gone";
-    // Just over half: no bar.
-    SetWindowPos(pane(), nullptr, 0, 0, created.right / 2 + 1, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - created.right / 2 - 1));
+    // Just that wide: no bar, nothing cut.
+    SetWindowPos(pane(), nullptr, 0, 0, stop, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(rectOf(IDC_NAME).right, name.right - (width - stop));
+    EXPECT_LE(rectOf(IDC_JUMP_TO_CHILD).right, stop);
     EXPECT_FALSE(GetWindowLongW(pane(), GWL_STYLE) & WS_HSCROLL);
     SetWindowPos(pane(), nullptr, 0, 0, width + 10, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rectOf(IDC_NAME).right, name.right + 10);

@@ -57,7 +57,7 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
     const std::vector<Popup> expected = {
         {L"ﾌｧｲﾙ(&F)",
          {{40001, L"新規作成(&N)"}, {40002, L"開く(&O)...\tCtrl+O"}, {40038, L"閉じる(&C)"}, {0, L""},
-          {40003, L"上書き保存(&S)\tCtrl+S"}, {40004, L"名前を付けて保存(&A)..."}, {0, L""},
+          {40003, L"上書き保存(&S)\tCtrl+S"}, {40004, L"名前を付けて保存(&A)...\tCtrl+Shift+S"}, {0, L""},
           {40005, L"カラー構文エディタの終了(&X)"}}},
         {L"編集(&E)",
          {{40041, L"元に戻す(&Z)\tCtrl+Z"}, {40042, L"やり直し(&Y)\tCtrl+Y"}, {0, L""},
@@ -68,10 +68,11 @@ TEST(Resources, MainMenuHasEveryCommandWithItsTextAndKeyLabel) {
           {40043, L"検索(&F)...\tCtrl+F"}, {40044, L"次を検索(&X)\tF3"}, {40045, L"前を検索(&V)\tShift+F3"}}},
         {L"順番(&O)", {{40013, L"上げる(&U)\tCtrl+U"}, {40014, L"下げる(&D)\tCtrl+D"}}},
         {L"索引(&I)", {{40039, L"索引の編集(&I)..."}}},
+        {L"表示(&V)", {{40063, L"ステータス バー(&S)"}}},
         {L"ツール(&T)",
          {{40060, L"構文のテスト(&S)...\tCtrl+T"}, {40061, L"問題の一覧(&P)..."}, {40062, L"次の問題(&N)\tF8"}}},
         {L"ﾍﾙﾌﾟ(&H)",
-         {{40017, L"目次(&C)"}, {40018, L"Tarvelonカラー構文エディタのバージョン情報(&A)..."}}},
+         {{40017, L"目次(&C)\tF1"}, {40018, L"Tarvelonカラー構文エディタのバージョン情報(&A)..."}}},
     };
     ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(expected.size()));
     for (size_t p = 0; p < expected.size(); ++p) {
@@ -108,6 +109,7 @@ TEST(Resources, AcceleratorsAreCtrlLettersAPlainDeleteAndF3) {
     };
     const Key expected[] = {
         {FVIRTKEY | FCONTROL, 'O', 40002}, {FVIRTKEY | FCONTROL, 'S', 40003},
+        {FVIRTKEY | FCONTROL | FSHIFT, 'S', 40004},
         {FVIRTKEY | FCONTROL, 'X', 40007}, {FVIRTKEY | FCONTROL, 'C', 40011},
         {FVIRTKEY | FCONTROL, 'Q', 40008}, {FVIRTKEY | FCONTROL, 'V', 40009},
         {FVIRTKEY | FCONTROL, 'R', 40012}, {FVIRTKEY, VK_DELETE, 40010},
@@ -116,7 +118,7 @@ TEST(Resources, AcceleratorsAreCtrlLettersAPlainDeleteAndF3) {
         {FVIRTKEY | FCONTROL, 'Z', 40041}, {FVIRTKEY | FCONTROL, 'Y', 40042},
         {FVIRTKEY | FCONTROL, 'F', 40043}, {FVIRTKEY, VK_F3, 40044},
         {FVIRTKEY | FSHIFT, VK_F3, 40045}, {FVIRTKEY | FCONTROL, 'T', 40060},
-        {FVIRTKEY, VK_F8, 40062},
+        {FVIRTKEY, VK_F8, 40062}, {FVIRTKEY, VK_F1, 40017},
     };
     ASSERT_EQ(count, static_cast<int>(std::size(expected)));
     for (const Key& want : expected) {
@@ -341,7 +343,7 @@ TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
     };
     const DWORD other = ~DWORD{0};
     const Row rows[] = {
-        {1034, L"発言番号をチェックする", 6, 7, 89, 10, BS_AUTOCHECKBOX},
+        {1034, L"発言番号をチェックする(&K)", 6, 7, 89, 10, BS_AUTOCHECKBOX},
         {-1, L"発言番号の構文(&N):", 17, 25, 65, 8, other},
         {1035, L"", 93, 22, 100, 14, other},
         {1038, L"", 93, 38, 103, 8, other},  // each pattern's compile check under it
@@ -350,7 +352,7 @@ TEST(Resources, MessageFormatTemplateMatchesItsLayout) {
         {1036, L"", 93, 68, 100, 14, other},
         {1039, L"", 93, 84, 103, 8, other},
         {1021, L"コメント発言も可能(&C)", 6, 98, 86, 10, BS_AUTOCHECKBOX},
-        {-1, L"コメント番号の構文(&C):", 17, 118, 74, 8, other},
+        {-1, L"コメント番号の構文(&M):", 17, 118, 74, 8, other},
         {1037, L"", 93, 114, 100, 14, other},
         {1040, L"", 93, 130, 103, 8, other},
         {1031, L"「↑」を直前の発言のコメント発言という意味とする(&U)", 21, 146, 171, 10, BS_AUTOCHECKBOX},
@@ -420,7 +422,7 @@ TEST(Resources, IndexDialogsHaveTheirControls) {
     EXPECT_EQ(tree->style & treeStyle, treeStyle);
     ASSERT_NE(find(index, IDC_INDEX_NAME), nullptr);
     EXPECT_TRUE(text(index, L"名前(&N):"));
-    EXPECT_TRUE(text(index, L"構文定義一覧(&L);"));
+    EXPECT_TRUE(text(index, L"構文定義一覧(&L):"));
     bool hintRight = false;
     for (const DialogItem& item : index.items)
         if (item.text == L"SPACEキーで選択/選択解除") hintRight = (item.style & SS_TYPEMASK) == SS_RIGHT;
@@ -429,6 +431,46 @@ TEST(Resources, IndexDialogsHaveTheirControls) {
     EXPECT_EQ(find(index, IDOK)->style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
     ASSERT_NE(find(index, IDCANCEL), nullptr);
     EXPECT_EQ(find(index, IDCANCEL)->text, L"ｷｬﾝｾﾙ");
+}
+
+// Every dialog linked in, so one added later is held to the same rule: each
+// check box, radio button, labelled field and button but OK, Cancel and ">>"
+// has an access key, and no two controls of a dialog share one.
+BOOL CALLBACK collectDialogId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
+    if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<int>*>(ids)->push_back(int(LOWORD(name)));
+    return TRUE;
+}
+
+TEST(Resources, EveryDialogHasUniqueAccessKeys) {
+    std::vector<int> ids;
+    EnumResourceNamesW(module(), MAKEINTRESOURCEW(5), collectDialogId, reinterpret_cast<LONG_PTR>(&ids));
+    for (int id : {IDD_PROPERTIES, IDD_ABOUT, IDD_INDEX_LIST, IDD_INDEX, IDD_MESSAGE_FORMAT})
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
+    for (int id : ids) {
+        const DialogTemplate t = loadDialog(id);
+        SCOPED_TRACE(id);
+        std::wstring keys;
+        for (size_t i = 0; i < t.items.size(); ++i) {
+            const DialogItem& item = t.items[i];
+            const std::size_t amp = item.text.find(L'&');
+            if (amp != std::wstring::npos && amp + 1 < item.text.size()) {
+                wchar_t key = item.text[amp + 1];
+                if (key >= L'a' && key <= L'z') key = wchar_t(key - L'a' + L'A');
+                EXPECT_EQ(keys.find(key), std::wstring::npos) << item.text;
+                keys += key;
+                continue;
+            }
+            const DWORD type = item.style & BS_TYPEMASK;
+            const bool button = sameClass(item.cls, L"Button") && type != BS_GROUPBOX;
+            const bool exempt = WORD(item.id) == IDOK || WORD(item.id) == IDCANCEL || item.text == L">>";
+            // A static names the field after it when that field takes the focus.
+            bool label = false;
+            if (sameClass(item.cls, L"Static") && !item.text.empty() && !(item.style & SS_NOPREFIX) &&
+                i + 1 < t.items.size())
+                label = (t.items[i + 1].style & WS_TABSTOP) && !sameClass(t.items[i + 1].cls, L"Button");
+            EXPECT_FALSE((button && !exempt) || label) << item.text << " has no access key";
+        }
+    }
 }
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -512,7 +554,26 @@ TEST(Resources, PicturesHaveTheirSizes) {
         EXPECT_EQ(mark.cx, 16) << id;
         EXPECT_EQ(mark.cy, 16) << id;
     }
-    for (int size : {16, 32}) {
+    // Each size drawn, in 32-bit colour with its own transparency, so that
+    // nothing is stretched from another size.
+    HRSRC group = FindResourceW(module(), MAKEINTRESOURCEW(IDI_LUMASET), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(module(), group)));
+    const DWORD dirSize = SizeofResource(module(), group);
+    WORD count = 0;
+    std::memcpy(&count, dir + 4, sizeof count);
+    ASSERT_GE(dirSize, 6u + 14u * count);
+    std::vector<int> sizes;
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE* entry = dir + 6 + 14 * i;  // GRPICONDIRENTRY
+        WORD bits = 0;
+        std::memcpy(&bits, entry + 6, sizeof bits);
+        sizes.push_back(entry[0] ? entry[0] : 256);
+        EXPECT_EQ(bits, 32) << sizes.back();
+    }
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 48, 64, 256}));
+    for (int size : {16, 32, 256}) {
         HANDLE icon = LoadImageW(module(), MAKEINTRESOURCEW(IDI_LUMASET), IMAGE_ICON, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
         DestroyIcon(static_cast<HICON>(icon));

@@ -2,7 +2,14 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <vector>
+
+#include "properties/property_pane.h"
+#include "resources/resource_ids.h"
+#include "shell/logic/window_placement.h"
 #include "shell/main_window.h"
+#include "views/tree_mirror.h"
 
 namespace lumaset::testing {
 namespace {
@@ -16,10 +23,12 @@ protected:
         MapWindowPoints(nullptr, a().windows.main, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
+    // Above the status bar, when it is shown.
     SIZE clientSize() {
-        RECT r;
+        RECT r, status{};
         GetClientRect(a().windows.main, &r);
-        return {r.right, r.bottom};
+        if (a().windows.statusBar) GetWindowRect(a().windows.statusBar, &status);
+        return {r.right, r.bottom - (status.bottom - status.top)};
     }
     void resizeMain(int width, int height) {
         SetWindowPos(a().windows.main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -175,6 +184,106 @@ TEST_F(LayoutTest, ANewDpiTakesTheSuggestedRectangleAndKeepsEveryPartWorking) {
     EXPECT_EQ(SendMessageW(w.toolbar, TB_BUTTONCOUNT, 0, 0), 18);
     expectLayout(a().layout.splitPosition);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(w.memo, WM_GETFONT, 0, 0)), w.patternFont);
+}
+
+// The pane's template with its font scaled, as the system lays it out at
+// 120, 144 or 192 DPI: the controls are placed in dialog units.
+std::vector<BYTE> paneTemplateAtScale(int percent) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(IDD_PROPERTIES), MAKEINTRESOURCEW(5));
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, res)));
+    std::vector<BYTE> bytes(data, data + SizeofResource(module, res));
+    std::size_t at = 26;  // DLGTEMPLATEEX up to the menu
+    const auto skipText = [&] {
+        WORD first = 0;
+        std::memcpy(&first, &bytes[at], 2);
+        if (first == 0xFFFF) {
+            at += 4;
+            return;
+        }
+        while (bytes[at] || bytes[at + 1]) at += 2;
+        at += 2;
+    };
+    skipText();  // menu
+    skipText();  // class
+    skipText();  // caption
+    WORD points = 0;
+    std::memcpy(&points, &bytes[at], 2);
+    points = WORD(points * percent / 100);
+    std::memcpy(&bytes[at], &points, 2);
+    return bytes;
+}
+
+// At every scale, in the first window, a narrow one and beside a dragged
+// splitter, every control of the pane can be brought whole into view: what
+// does not fit has a scroll bar in that direction reaching it, and the ">>"
+// buttons never sit under the vertical bar.
+TEST_F(LayoutTest, EveryPaneControlIsWholeOrScrollsIntoViewAtEveryScale) {
+    ASSERT_TRUE(start());
+    MainWindows& w = a().windows;
+    for (int percent : {100, 125, 150, 200}) {
+        SCOPED_TRACE(percent);
+        DestroyWindow(w.propertyPane);
+        const std::vector<BYTE> scaledTemplate = paneTemplateAtScale(percent);
+        w.propertyPane = CreateDialogIndirectParamW(w.instance, reinterpret_cast<LPCDLGTEMPLATEW>(scaledTemplate.data()),
+                                                    w.main, propertyPaneProc, 0);
+        ASSERT_NE(w.propertyPane, nullptr);
+        SendMessageW(w.tree, TVM_SELECTITEM, TVGN_CARET, 0);
+        SendMessageW(w.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(itemForRecord(a(), 2)));
+        pumpMessages();
+        ASSERT_TRUE(IsWindowVisible(w.propertyPane));
+        RECT pane{};
+        GetClientRect(w.propertyPane, &pane);
+        const SIZE needed{pane.right, pane.bottom};  // laid out for this, before any layout
+        struct Place {
+            int windowWidth, windowHeight, paneWidth;  // paneWidth 0: the split at a third
+        };
+        const Place places[] = {
+            {kDefaultWindowWidth * percent / 100, kDefaultWindowHeight * percent / 100, 0},
+            {640, kDefaultWindowHeight * percent / 100, 0},
+            {kDefaultWindowWidth * percent / 100, kDefaultWindowHeight * percent / 100, 640},
+            {420, 300, 0},
+        };
+        for (const Place& place : places) {
+            SCOPED_TRACE(place.windowWidth * 10000 + place.paneWidth);
+            resizeMain(place.windowWidth, place.windowHeight);
+            if (place.paneWidth) {
+                a().layout.splitPosition = clientSize().cx - place.paneWidth;
+                layoutPanes(a());
+                pumpMessages();
+            }
+            // The controls of the whole pane, at both ends of each bar.
+            for (int end : {SB_TOP, SB_BOTTOM}) {
+                SendMessageW(w.propertyPane, WM_HSCROLL, MAKEWPARAM(end, 0), 0);
+                SendMessageW(w.propertyPane, WM_VSCROLL, MAKEWPARAM(end, 0), 0);
+                pumpMessages();
+                GetClientRect(w.propertyPane, &pane);
+                const LONG_PTR style = GetWindowLongPtrW(w.propertyPane, GWL_STYLE);
+                for (HWND c = GetWindow(w.propertyPane, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                    if (!IsWindowVisible(c)) continue;
+                    RECT r{};
+                    GetWindowRect(c, &r);
+                    MapWindowPoints(nullptr, w.propertyPane, reinterpret_cast<POINT*>(&r), 2);
+                    SCOPED_TRACE(GetDlgCtrlID(c));
+                    if (end == SB_BOTTOM) {  // scrolled right and down: the far side is in view
+                        EXPECT_LE(r.right, pane.right);
+                        EXPECT_LE(r.bottom, pane.bottom);
+                    } else {
+                        EXPECT_GE(r.left, 0);
+                        EXPECT_GE(r.top, 0);
+                        if (r.right > pane.right) EXPECT_TRUE(style & WS_HSCROLL);
+                        if (r.bottom > pane.bottom) EXPECT_TRUE(style & WS_VSCROLL);
+                    }
+                }
+            }
+            // The first window shows the whole pane, with no bar at all.
+            if (&place == &places[0]) {
+                EXPECT_FALSE(GetWindowLongPtrW(w.propertyPane, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+                EXPECT_GE(pane.right, needed.cx);
+                EXPECT_GE(pane.bottom, needed.cy);
+            }
+        }
+    }
 }
 
 }  // namespace

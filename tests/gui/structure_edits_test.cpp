@@ -2,6 +2,7 @@
 
 #include "commands/structure_edits.h"
 #include "resources/resource_ids.h"
+#include "shell/main_window.h"
 #include "views/pane_steps.h"
 
 namespace lumaset::testing {
@@ -135,6 +136,89 @@ TEST_F(StructureEditsTest, MovesWithoutASiblingBeepAndChangeNothing) {
     EXPECT_EQ(tableBytes(), before);
     EXPECT_FALSE(a().file.modified);
     EXPECT_EQ(treeMismatch(a()), "");
+}
+
+// The status bar: the selected syntax's path and position, the modified
+// mark, and why a command did nothing, whether run from the menu or from a
+// key whose command is greyed.
+TEST_F(StructureEditsTest, TheStatusBarSaysWhereAndWhyNot) {
+    ASSERT_TRUE(start());
+    load({1, 2, 2, 1});
+    std::strcpy(a().document.syntaxAt(4)->exitPattern, "end");
+    ASSERT_TRUE(OpenClipboard(a().windows.main));
+    EmptyClipboard();
+    CloseClipboard();
+    HWND bar = a().windows.statusBar;
+    ASSERT_NE(bar, nullptr);
+    const auto part = [bar](int i) {
+        wchar_t text[256] = {};
+        SendMessageW(bar, SB_GETTEXTW, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    select(5);
+    EXPECT_EQ(part(0), L"(sys)接続開始 > s1 > s3");
+    EXPECT_EQ(part(1), L"位置 5 / 6");
+    EXPECT_EQ(part(2), L"");
+
+    const auto pressWithControl = [this](UINT key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+        SetKeyboardState(keys);
+        MSG msg{a().windows.tree, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+        routeMessage(msg);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+        SetKeyboardState(keys);
+        pumpMessages();
+    };
+    struct Row {
+        int selected;
+        int command;
+        bool byKey;  // the greyed accelerator, else the command as the menu runs it
+        const wchar_t* reason;
+        int beeps;
+    };
+    const Row rows[] = {
+        {3, IDM_ORDER_UP, false, L"これより上には動かせません", 1},
+        {3, IDM_ORDER_UP, true, L"これより上には動かせません", 1},
+        {6, IDM_ORDER_DOWN, true, L"これより下には動かせません", 1},
+        {4, IDM_EDIT_NEW_CHILD, false, L"出口の構文がある構文には子構文を作れません", 0},
+        {4, IDM_EDIT_NEW_CHILD, true, L"出口の構文がある構文には子構文を作れません", 1},
+        {3, IDM_EDIT_PASTE, false, L"貼り付ける構文がクリップボードにありません", 0},
+        {3, IDM_EDIT_PASTE, true, L"貼り付ける構文がクリップボードにありません", 1},
+        {2, IDM_EDIT_DELETE, true, L"ルートの構文は切り取り・コピー・削除できません", 1},
+    };
+    const std::vector<std::uint8_t> before = tableBytes();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command * 10 + row.byKey);
+        select(row.selected);
+        beeps = 0;
+        if (row.byKey) {
+            const UINT key = row.command == IDM_ORDER_UP ? 'U' : row.command == IDM_ORDER_DOWN ? 'D'
+                             : row.command == IDM_EDIT_NEW_CHILD ? 'M' : row.command == IDM_EDIT_PASTE ? 'V' : 0;
+            if (key) {
+                pressWithControl(key);
+            } else {
+                MSG del{a().windows.tree, WM_KEYDOWN, VK_DELETE, 1, GetTickCount(), {}};
+                routeMessage(del);
+                pumpMessages();
+            }
+        } else {
+            run(row.command);
+        }
+        EXPECT_EQ(part(0), row.reason);
+        EXPECT_EQ(beeps, row.beeps);
+        // Another selection puts the path back.
+        select(row.selected == 3 ? 6 : 3);
+        EXPECT_EQ(part(0).find(L"(sys)接続開始 > "), 0u);
+    }
+    ui().messageBoxes.clear();
+    EXPECT_EQ(tableBytes(), before);
+
+    select(3);
+    run(IDM_EDIT_NEW_SYNTAX);
+    EXPECT_EQ(part(2), L"(更新)");
+    EXPECT_EQ(part(1), L"位置 6 / 7");
 }
 
 TEST_F(StructureEditsTest, AMovedSubtreeKeepsItsShapeExpandedAndSelected) {
