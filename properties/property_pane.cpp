@@ -383,12 +383,17 @@ std::string draftPatternText(HWND pane) {
 
 // The lines under the two patterns say whether the editor can read them;
 // the terminal is the judge, so they never stop Apply.
+// An empty exit pattern is simply none; an empty pattern never matches.
 void showPatternChecks(HWND pane, int id) {
-    if (id == IDC_PATTERN || id == 0)
-        setShownText(pane, IDC_PATTERN_CHECK, wideFromUtf8(matchPatternCheckLine(draftPatternText(pane))));
-    if (id == IDC_EXIT_PATTERN || id == 0)
-        setShownText(pane, IDC_EXIT_PATTERN_CHECK,
-                     wideFromUtf8(matchPatternCheckLine(readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit))));
+    if (id == IDC_PATTERN || id == 0) {
+        const std::string text = draftPatternText(pane);
+        setShownText(pane, IDC_PATTERN_CHECK,
+                     text.empty() ? std::wstring(L"空: 何にも一致しません") : wideFromUtf8(matchPatternCheckLine(text)));
+    }
+    if (id == IDC_EXIT_PATTERN || id == 0) {
+        const std::string text = readField(pane, IDC_EXIT_PATTERN, kExitPatternLimit);
+        setShownText(pane, IDC_EXIT_PATTERN_CHECK, text.empty() ? std::wstring() : wideFromUtf8(matchPatternCheckLine(text)));
+    }
 }
 
 // Typed, pasted, a token, a capture, 透明にする or the up-down: every change

@@ -80,6 +80,10 @@ TEST_F(LiveCheckTest, ThePatternLinesFollowTypingAndNeverRefuse) {
     buildTree(a());
     pumpMessages();
     select(3);
+    retype(pane(), IDC_PATTERN, L"");
+    retype(pane(), IDC_EXIT_PATTERN, L"");
+    EXPECT_EQ(line(pane(), IDC_PATTERN_CHECK), L"空: 何にも一致しません");
+    EXPECT_EQ(line(pane(), IDC_EXIT_PATTERN_CHECK), L"");  // no exit pattern is nothing to say
     for (auto [id, lineId, text] : {std::tuple{IDC_PATTERN, IDC_PATTERN_CHECK, "ab\\f["},
                                     std::tuple{IDC_EXIT_PATTERN, IDC_EXIT_PATTERN_CHECK, "(x"},
                                     std::tuple{IDC_PATTERN, IDC_PATTERN_CHECK, "^a\\fb"}}) {
