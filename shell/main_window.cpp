@@ -1,13 +1,16 @@
 #include "shell/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "commands/document_commands.h"
+#include "commands/dropped_files.h"
 #include "views/command_states.h"
 #include "views/document_history.h"
 #include "views/document_state.h"
@@ -22,6 +25,7 @@
 #include "shell/recovery_start.h"
 #include "shell/tree_drag.h"
 #include "shell/window_placement.h"
+#include "shell/window_memory.h"
 #include "views/memo_edit.h"
 #include "views/recent_files.h"
 #include "views/pane_steps.h"
@@ -210,6 +214,7 @@ void onCreate(App& app, HWND window) {
 
 void onDestroy(App& app, HWND window) {
     PostQuitMessage(0);
+    saveWindowPlacement(app);
     closeToolWindows(app);
     // Closed after the save question: whatever was not saved was let go.
     dropRecoveryCopy(app);
@@ -229,6 +234,7 @@ void onNcDestroy(App& app) {
 
 void onSize(App& app, WPARAM kind) {
     if (kind == SIZE_MINIMIZED) return;
+    noteNormalFrame(app);
     if (app.windows.toolbar) SendMessageW(app.windows.toolbar, TB_AUTOSIZE, 0, 0);
     if (app.windows.statusBar) {
         SendMessageW(app.windows.statusBar, WM_SIZE, 0, 0);
@@ -409,6 +415,21 @@ void onHelpNotOpened(HWND window, LPARAM lParam) {
     if (page) tellHelpNotOpened(window, *page);
 }
 
+// Files from Explorer open as Open would; a tree drag in progress owns the
+// mouse, and a drop then changes nothing.
+void onDropFiles(App& app, HDROP drop) {
+    std::vector<std::wstring> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length, L'\0');
+        if (length && DragQueryFileW(drop, i, path.data(), length + 1) == length) paths.push_back(std::move(path));
+    }
+    DragFinish(drop);
+    if (app.treeDrag.active) return;
+    openDroppedFiles(app, paths);
+}
+
 void onRecentFilesChanged(App& app) {
     loadRecentFiles();
     buildRecentFileMenu(app.windows.mainMenu);
@@ -461,6 +482,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: onDestroy(a, window); return 0;
     case WM_NCDESTROY: onNcDestroy(a); break;
     case WM_SIZE: onSize(a, wParam); return 0;
+    case WM_MOVE: noteNormalFrame(a); return 0;
     case WM_ACTIVATE: onActivate(a, wParam); return 0;
     case WM_SETFOCUS: restoreFocus(a, a.windows.lastFocus); return 0;
     case WM_CLOSE: onClose(window); return 0;
@@ -484,6 +506,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WMU_ACTIVATE_PANE: SetFocus(paneFocusTarget(a)); return 0;
     case WMU_RECENT_FILES_CHANGED: onRecentFilesChanged(a); return 0;
     case WMU_HELP_NOT_OPENED: onHelpNotOpened(window, lParam); return 0;
+    case WM_DROPFILES: onDropFiles(a, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_DPICHANGED: onDpiChanged(a, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -499,14 +522,20 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     InitCommonControlsEx(&controls);
     if (!registerWindowClasses(instance)) return false;
 
-    const RECT place = initialPlacement();
+    // A further instance goes beside the first; only the first comes back
+    // where the last editor was left.
+    const auto remembered = FindWindowW(kMainWindowClass, nullptr) ? std::nullopt : rememberedWindow();
+    const RECT place = remembered ? RECT{remembered->frame.left, remembered->frame.top, remembered->frame.width(),
+                                         remembered->frame.height()}
+                                  : initialPlacement();
     HWND main = CreateWindowExW(0, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top, place.right,
                                 place.bottom, nullptr, nullptr, instance, nullptr);
     if (!main) return false;
+    noteNormalFrame(a);
     w.toolbar = createToolbar(a);
     RECT client;
     GetClientRect(main, &client);
-    a.layout.splitPosition = (client.right - client.left) / 3;
+    a.layout.splitPosition = remembered ? remembered->split : (client.right - client.left) / 3;
     if (!createPanes(a)) {
         DestroyWindow(main);
         return false;
@@ -538,12 +567,19 @@ bool startMainWindow(HINSTANCE instance, const wchar_t* commandLineTail, int sho
     refreshCommandStates(a);
     finishRecovery(a, recovered);
 
-    ShowWindow(main, showCommand);
+    const bool normalShow = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
+    ShowWindow(main, remembered && remembered->maximized && normalShow ? SW_SHOWMAXIMIZED : showCommand);
+    if (remembered) {
+        // The split was taken in the window as it was left, maximised or not.
+        a.layout.splitPosition = remembered->split;
+        layoutPanes(a);
+    }
     SetFocus(w.tree);
     UpdateWindow(main);
     repairLoadedDepths(a);
 
     w.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
+    DragAcceptFiles(main, TRUE);
     w.nextClipboardViewer = SetClipboardViewer(main);
     w.inClipboardChain = true;
     return true;

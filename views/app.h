@@ -81,6 +81,7 @@ struct LayoutState {
     int grabOffset = 0;
     int paneTop = 0;  // toolbar height - 1, as of the last layout
     HWND focusBeforeDrag = nullptr;
+    RECT normalFrame{};  // the frame when last neither minimised nor maximised
 };
 
 // The tree view's items: treeItem in a record holds a 1-based slot of
