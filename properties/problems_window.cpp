@@ -131,23 +131,14 @@ void chooseRow(App& app, HWND dialog) {
     goToFinding(app, state->findings[std::size_t(row)]);
 }
 
-void addColumn(HWND list, int index, const wchar_t* title, int width96, int dpi) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.cx = scaled(width96, dpi);
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
-}
-
 void onInitDialog(App& app, HWND dialog) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(new ProblemsState));
     HWND list = GetDlgItem(dialog, IDC_PR_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     const int dpi = dpiOf(dialog);
-    addColumn(list, 0, L"ツリーのパス", 130, dpi);
-    addColumn(list, 1, L"位置", 45, dpi);
-    addColumn(list, 2, L"内容", kExplanationWidth, dpi);
+    addListColumn(list, 0, L"ツリーのパス", 130, dpi);
+    addListColumn(list, 1, L"位置", 45, dpi);
+    addListColumn(list, 2, L"内容", kExplanationWidth, dpi);
     refresh(app, dialog);
 }
 

@@ -303,15 +303,6 @@ void saveSample(const std::wstring& text) {
 
 // --- messages -------------------------------------------------------------------
 
-void addColumn(HWND list, int index, const wchar_t* title, int width96, int dpi) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.cx = scaled(width96, dpi);
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
-}
-
 void onInitDialog(App& app, HWND dialog) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(new TestWindowState));
     HWND box = GetDlgItem(dialog, IDC_ST_SAMPLE);
@@ -324,9 +315,9 @@ void onInitDialog(App& app, HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_ST_MATCHES);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     const int dpi = dpiOf(dialog);
-    addColumn(list, 0, L"ツリーのパス", 200, dpi);
-    addColumn(list, 1, L"行", 40, dpi);
-    addColumn(list, 2, L"タイトル", 170, dpi);
+    addListColumn(list, 0, L"ツリーのパス", 200, dpi);
+    addListColumn(list, 1, L"行", 40, dpi);
+    addListColumn(list, 2, L"タイトル", 170, dpi);
     refresh(app, dialog);
     // The box takes the keys at once, showing the stretch the results speak of.
     SetFocus(box);

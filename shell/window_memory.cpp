@@ -14,25 +14,11 @@ constexpr DWORD kMaxValueChars = 128;
 
 PixelRect pixelRect(const RECT& r) { return {int(r.left), int(r.top), int(r.right), int(r.bottom)}; }
 
-int monitorDpi(HMONITOR monitor) {
-    // shcore is not there before Windows 8.1: the system DPI serves then.
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
-    UINT x = 0, y = 0;
-    if (getDpiForMonitor && getDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y) == S_OK && y) return int(y);
-    return dpiOf(nullptr);
-}
-
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (GetMonitorInfoW(monitor, &info))
-        reinterpret_cast<std::vector<MonitorArea>*>(param)->push_back({pixelRect(info.rcWork), monitorDpi(monitor)});
+        reinterpret_cast<std::vector<MonitorArea>*>(param)->push_back({pixelRect(info.rcWork), dpiOfMonitor(monitor)});
     return TRUE;
 }
 

@@ -5,26 +5,6 @@
 
 namespace lumaset {
 
-namespace {
-
-// The monitor's own DPI under per-monitor awareness; shcore is not on every
-// system, so it is looked up at run time.
-int dpiOfMonitor(HMONITOR monitor) {
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
-    UINT x = 0, y = 0;
-    if (getDpiForMonitor && monitor && getDpiForMonitor(monitor, 0 /* effective */, &x, &y) == S_OK && y)
-        return int(y);
-    return dpiOf(nullptr);
-}
-
-}  // namespace
-
 RECT defaultWindowPlacementNear(POINT point) {
     HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};

@@ -20,6 +20,30 @@ int dpiOf(HWND window) {
     return dpi > 0 ? dpi : kBaseDpi;
 }
 
+int dpiOfMonitor(HMONITOR monitor) {
+    // shcore is not on every system, so it is looked up at run time.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpiForMonitor = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (getDpiForMonitor && monitor && getDpiForMonitor(monitor, 0 /* effective */, &x, &y) == S_OK && y)
+        return int(y);
+    return dpiOf(nullptr);
+}
+
+void addListColumn(HWND list, int index, const wchar_t* title, int width96, int dpi) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(title);
+    column.cx = scaled(width96, dpi);
+    column.iSubItem = index;
+    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
+}
+
 void scaleTreeView(HWND tree, int dpi) {
     constexpr int kIndent = 19, kRowHeight = 18;  // at 96 DPI
     if (!tree) return;

@@ -11,6 +11,8 @@ inline constexpr int kBaseDpi = 96;
 // The window's DPI: its monitor's under per-monitor awareness, else the
 // system's.
 int dpiOf(HWND window);
+// A monitor's own DPI, or the system's where the system cannot tell.
+int dpiOfMonitor(HMONITOR monitor);
 // A 96-DPI pixel size at the DPI, rounded to the nearest pixel.
 inline int scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
 
@@ -25,5 +27,8 @@ inline int bitmapForDpi(int dpi, int at100, int at150, int at200) {
 // A tree view's indent and row height for the DPI: the system keeps its
 // 96-DPI sizes, so the expand boxes would touch the text and lose their lines.
 void scaleTreeView(HWND tree, int dpi);
+
+// Appends a list-view column whose 96-DPI width is scaled to the DPI.
+void addListColumn(HWND list, int index, const wchar_t* title, int width96, int dpi);
 
 }  // namespace lumaset
