@@ -3,8 +3,9 @@
 // code has been rendered and compiled again it is in canonical form, and a
 // second trip must give the same code, up to what rendering cannot keep
 // apart: adjacent text runs come back as one and empty ones vanish. A text
-// run inside a sub-pattern loses its escape and changes the structure, so
-// such a code is not held to it.
+// run inside a sub-pattern loses its escape and changes the structure, and a
+// kept string's byte 0x0B comes back as "\v", so such codes are not held to
+// it.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -32,8 +33,8 @@ int compileChecked(const char* text, std::uint8_t* code) {
 bool ok(int n) { return n != kPatternFailed && n != kCompileOverflow; }
 
 // The code with adjacent text runs merged and empty ones dropped. Fails on
-// a text run inside a sub-pattern, and on a code the compiler cannot have
-// made.
+// a text run inside a sub-pattern, a kept string holding 0x0B, and on a
+// code the compiler cannot have made.
 struct Normalizer {
     const std::uint8_t* code;
     int size;
@@ -47,6 +48,11 @@ struct Normalizer {
         return true;
     }
     bool counted() { return pos < size && copy(1 + code[pos]); }
+    bool kept() {
+        if (pos >= size || code[pos] > size - pos - 1) return false;
+        if (std::memchr(code + pos + 1, 0x0B, code[pos]) != nullptr) return false;
+        return counted();
+    }
 
     bool sequence(bool nested) {
         std::size_t runAt = std::string::npos;  // the open text run's length byte
@@ -80,15 +86,18 @@ struct Normalizer {
             case Quoted0:
             case Quoted1:
             case Quoted2:
-                if (!counted() || !copy(5 + op - Quoted0)) return false;
+                if (!kept() || !copy(5 + op - Quoted0)) return false;
                 break;
             case SSub:
             case RSub:
-                if (!sequence(true) || !counted() || !copy(op == RSub ? 5 : 1)) return false;
+                if (!sequence(true) || !(op == RSub ? kept() : counted()) ||
+                    !copy(op == RSub ? 5 : 1))
+                    return false;
                 break;
             case SNum:
             case RNum:
-                if (!copy(2) || !counted() || !copy(op == RNum ? 6 : 1)) return false;
+                if (!copy(2) || !(op == RNum ? kept() : counted()) || !copy(op == RNum ? 6 : 1))
+                    return false;
                 break;
             case PSub:
                 if (!sequence(true) || !copy(2)) return false;
