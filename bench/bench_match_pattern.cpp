@@ -63,6 +63,11 @@ const Shared kShared[] = {
     {"negated_to_end", "^> [^\\n]*q$", "(?m)^> [^\\n]*q$"},
     {"nested_star", "(a*)*b", "(a*)*b"},
     {"dotstar_absent", ".*zebra", ".*zebra"},
+    {"literal_present", "hanako", "hanako"},
+    // No bytes that every match must hold: nothing to search for first.
+    {"set_absent", "[qxz][0-9]", "[qxz][0-9]"},
+    {"dotstar_set_absent", ".*[qxz]$", "(?m).*[qxz]$"},
+    {"alternation_absent", "(frog|toad|newt) [0-9]", "(frog|toad|newt) [0-9]"},
 };
 
 void ours(benchmark::State& state, const char* pattern) {

@@ -7,6 +7,7 @@
 #include "pattern/match_pattern.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "document/cp932_convert.h"
@@ -42,8 +43,9 @@ struct Char {
 };
 
 // A line feed is never taken as a trail byte (no cp932 trail is below
-// 0x40), so a stray lead byte cannot hide a line break.
-inline Char charAt(std::string_view text, std::size_t pos) {
+// 0x40), so a stray lead byte cannot hide a line break. Inlined by force:
+// every loop of the matcher steps through the sample with it.
+[[gnu::always_inline]] inline Char charAt(std::string_view text, std::size_t pos) {
     const unsigned char c = static_cast<unsigned char>(text[pos]);
     if (isLeadByte(c) && pos + 1 < text.size() && text[pos + 1] != '\n')
         return {std::uint32_t(c) << 8 | static_cast<unsigned char>(text[pos + 1]), 2};
@@ -328,6 +330,7 @@ enum Op : std::uint8_t {
     kOpPassStart, // a: register
     kOpPassEnd,   // a: register; fails when the pass took nothing
     kOpClear,     // a: register; the next pass end accepts anything
+    kOpRepeat,    // the one-character element after it, as often as it matches
     kOpMatch,
 };
 
@@ -345,13 +348,19 @@ struct Inst {
 constexpr std::size_t kMaxProgram = 1 << 14;
 // Bits of state table the matcher may use (8 MB).
 constexpr std::size_t kMaxMemoBits = std::size_t(64) << 20;
+// A search that has taken this many steps per byte of the sample has
+// started to backtrack, and sets up the state table.
+constexpr long kStepsPerByteBeforeTable = 2;
 
 struct Program {
     std::vector<Inst> code;
     std::string pool;
+    // For each set, which single-byte characters it holds (Inst.b indexes it).
+    std::vector<std::array<std::uint64_t, 4>> byteSets;
     int registers = 0;
     bool tooLarge = false;
     bool compact = false;  // "+" loops back into its first pass: no state table
+    bool plain = false;    // every repetition as a loop: the reference for tests
 };
 
 // Where a match can start: the bytes its first character can begin with,
@@ -369,9 +378,17 @@ struct StartFilter {
     std::size_t next(std::string_view s, std::size_t pos) const {
         if (anywhere) return pos;
         if (lineStartsOnly) {
-            if (pos == 0 || s[pos - 1] == '\n') return pos;
-            const void* lf = std::memchr(s.data() + pos, '\n', s.size() - pos);
-            return lf ? std::size_t(static_cast<const char*>(lf) - s.data()) + 1 : s.size();
+            // Line starts only, and only those whose first byte can begin
+            // a match; the first byte of a line is always a boundary.
+            for (;;) {
+                if (pos > 0 && s[pos - 1] != '\n') {
+                    const void* lf = std::memchr(s.data() + pos, '\n', s.size() - pos);
+                    if (lf == nullptr) return s.size();
+                    pos = std::size_t(static_cast<const char*>(lf) - s.data()) + 1;
+                }
+                if (pos >= s.size() || canStart(s, pos)) return pos;
+                ++pos;
+            }
         }
         while (pos < s.size() && !canStart(s, pos)) pos += std::size_t(charAt(s, pos).length);
         return pos;
@@ -387,6 +404,18 @@ struct StartFilter {
         return lineStart && (emptyAtLineStart || firstAtLineStart[b]);
     }
 };
+
+bool inSet(const PatternNode& n, std::uint32_t code) {
+    if (n.negated && code == kLineBreak) return false;
+    bool in = false;
+    for (std::uint32_t range : n.set) {
+        if (code >= (range >> 16) && code <= (range & 0xFFFF)) {
+            in = true;
+            break;
+        }
+    }
+    return in != n.negated;
+}
 
 class Compiler {
 public:
@@ -461,9 +490,14 @@ private:
         case kTypedPosition:
             emit({kOpTyped, 0, 0, n.offset, n.length});
             return;
-        case kSet:
-            emit({kOpSet, std::uint32_t(index), 0, n.offset, n.length});
+        case kSet: {
+            std::array<std::uint64_t, 4> bytes{};
+            for (std::uint32_t b = 0; b < 256; ++b)
+                if (inSet(n, b)) bytes[b / 64] |= std::uint64_t(1) << (b % 64);
+            prog_.byteSets.push_back(bytes);
+            emit({kOpSet, std::uint32_t(index), std::uint32_t(prog_.byteSets.size() - 1), n.offset, n.length});
             return;
+        }
         case kQuest: {
             const std::uint32_t r = std::uint32_t(prog_.registers++);
             const std::uint32_t split = emit({kOpSplit, 0, 0, n.offset, n.length});
@@ -493,6 +527,14 @@ private:
             node(n.children[0]);
             [[fallthrough]];
         case kStar: {
+            // One character at a time never takes nothing: no pass to check,
+            // and the machine runs it in one go.
+            const std::uint8_t k = p_.nodes[std::size_t(n.children[0])].kind;
+            if (!prog_.plain && (k == kLiteral || k == kAny || k == kSet)) {
+                emit({kOpRepeat, 0, 0, n.offset, n.length});
+                node(n.children[0]);
+                return;
+            }
             const std::uint32_t r = std::uint32_t(prog_.registers++);
             const std::uint32_t head = emit({kOpSplit, 0, 0, n.offset, n.length});
             const std::uint32_t body = emit({kOpPassStart, r, 0, n.offset, n.length});
@@ -542,23 +584,17 @@ private:
     Program& prog_;
 };
 
-bool inSet(const PatternNode& n, std::uint32_t code) {
-    if (n.negated && code == kLineBreak) return false;
-    bool in = false;
-    for (std::uint32_t range : n.set) {
-        if (code >= (range >> 16) && code <= (range & 0xFFFF)) {
-            in = true;
-            break;
-        }
-    }
-    return in != n.negated;
-}
 
 struct Frame {
-    enum Kind : std::uint8_t { Branch, Register } kind;
+    // Repeat: the ends of a repetition still to try, listed in runs_;
+    // RepeatBytes: every byte from pos up to end, a run of single-byte
+    // characters, which needs no list.
+    enum Kind : std::uint8_t { Branch, Register, Repeat, RepeatBytes } kind;
     std::uint32_t pc;     // Register: which one
-    int pos;              // Register: its old value
-    std::uint32_t seps;   // Branch: separators passed so far
+    int pos;              // Register: its old value; Repeat: where its ends begin in runs_;
+                          // RepeatBytes: the first end
+    std::uint32_t seps;   // Branch, Repeat: separators passed so far
+    int end = 0;          // RepeatBytes: the end tried last
 };
 
 struct Attempt {
@@ -571,6 +607,7 @@ struct Attempt {
     int progress = -1;         // pattern offset reached
     int furthest = -1;         // sample position reached
     int furthestOffset = -1;   // the failing element's offset in the pattern
+    int leadingRunEnd = -1;    // where a repetition that opens the pattern stopped
 };
 
 class Machine {
@@ -580,7 +617,8 @@ public:
         : p_(p), prog_(prog), s_(sample), limit_(limit), diagnose_(diagnose) {
         const std::size_t states = prog.code.size() * (sample.size() + 1);
         memo_ = useMemo && !prog.compact && states <= kMaxMemoBits;
-        if (memo_) visited_.assign((states + 63) / 64, 0);
+        tableWords_ = (states + 63) / 64;
+        tableAfter_ = kStepsPerByteBeforeTable * long(sample.size() + 1);
         regs_.assign(std::size_t(prog.registers), -1);
     }
 
@@ -590,12 +628,13 @@ public:
     // One start. With `keepMemo` the states left by earlier starts stay
     // marked: they failed, and they would fail again from here.
     Attempt run(int start, bool keepMemo) {
-        if (memo_ && !keepMemo) {
+        if (!visited_.empty() && !keepMemo) {
             for (std::size_t w : touched_) visited_[w] = 0;
             touched_.clear();
         }
         Attempt at;
         stack_.clear();
+        runs_.clear();
         seps_.clear();
         std::fill(regs_.begin(), regs_.end(), -1);
         std::uint32_t pc = 0;
@@ -606,17 +645,12 @@ public:
                 return at;
             }
             bool ok = true;
-            if (memo_) {
-                const std::size_t state = std::size_t(pc) * (s_.size() + 1) + std::size_t(pos);
-                std::uint64_t& word = visited_[state / 64];
-                const std::uint64_t bit = std::uint64_t(1) << (state % 64);
-                if (word & bit) {
-                    ok = false;
-                } else {
-                    if (word == 0 && !keepMemo) touched_.push_back(state / 64);
-                    word |= bit;
-                }
-            }
+            // Most searches end in a few steps; the table is set up only
+            // for one that has started to backtrack. States visited before
+            // it are simply not remembered.
+            if (memo_ && visited_.empty() && steps > tableAfter_)
+                visited_.assign(tableWords_, 0);
+            if (!markState(pc, pos, keepMemo)) ok = false;
             if (ok) {
                 const Inst& in = prog_.code[pc];
                 switch (in.op) {
@@ -675,7 +709,7 @@ public:
                 case kOpSet:
                     if (std::size_t(pos) < s_.size()) {
                         const Char c = charAt(s_, std::size_t(pos));
-                        if (inSet(p_.nodes[in.a], c.code)) {
+                        if (setHolds(in, c.code)) {
                             pos += c.length;
                             ++pc;
                             continue;
@@ -736,6 +770,62 @@ public:
                     }
                     ++pc;
                     continue;
+                case kOpRepeat: {
+                    // As many passes as match, each end a state of the
+                    // loop; the ends are tried from the last back. While
+                    // every character is a single byte, the ends are every
+                    // byte and are not listed.
+                    const std::uint32_t atom = pc + 1;
+                    const std::size_t begin = runs_.size();
+                    bool listed = false;
+                    int p = pos;
+                    // "." over single-byte text, with no states to mark: to
+                    // the line's end at once.
+                    bool scanned = false;
+                    if (prog_.code[atom].op == kOpAny && visited_.empty()) {
+                        const char* from = s_.data() + pos;
+                        const std::size_t left = s_.size() - std::size_t(pos);
+                        const void* lf = std::memchr(from, '\n', left);
+                        const std::size_t n = lf ? std::size_t(static_cast<const char*>(lf) - from) : left;
+                        if (std::none_of(from, from + n, [](char c) { return (c & 0x80) != 0; })) {
+                            p = pos + int(n);
+                            steps += long(n);
+                            if (steps > limit_) {
+                                at.tooComplex = true;
+                                return at;
+                            }
+                            note(at, p, prog_.code[atom]);
+                            scanned = true;
+                        }
+                    }
+                    while (!scanned) {
+                        int next = 0;
+                        if (!matchOne(prog_.code[atom], p, next)) {
+                            note(at, p, prog_.code[atom]);
+                            break;
+                        }
+                        if (++steps > limit_) {
+                            at.tooComplex = true;
+                            return at;
+                        }
+                        if (!markState(pc, next, keepMemo)) break;
+                        if (!listed && next - p == 2) {
+                            listed = true;
+                            for (int q = pos; q < p; ++q) runs_.push_back(q);
+                        }
+                        if (listed) runs_.push_back(p);
+                        p = next;
+                    }
+                    if (pc == 0) at.leadingRunEnd = p;
+                    const std::uint32_t seps = std::uint32_t(seps_.size());
+                    if (listed)
+                        stack_.push_back({Frame::Repeat, atom + 1, int(begin), seps});
+                    else if (p > pos)
+                        stack_.push_back({Frame::RepeatBytes, atom + 1, pos, seps, p});
+                    pos = p;
+                    pc = atom + 1;
+                    continue;
+                }
                 case kOpMatch:
                     at.matched = true;
                     at.end = pos;
@@ -752,6 +842,47 @@ public:
                     regs_[f.pc] = f.pos;
                     continue;
                 }
+                // Ends where what follows cannot even start are passed
+                // over here, unless the failure is to be noted.
+                if (f.kind == Frame::Repeat) {
+                    const std::size_t begin = std::size_t(f.pos);
+                    const Inst& next = prog_.code[f.pc];
+                    if (!diagnose_) {
+                        while (runs_.size() > begin + 1 && failsAtOnce(next, runs_.back())) {
+                            runs_.pop_back();
+                            if (++steps > limit_) {
+                                at.tooComplex = true;
+                                return at;
+                            }
+                        }
+                    }
+                    pc = f.pc;
+                    pos = runs_.back();
+                    runs_.pop_back();
+                    if (runs_.size() > begin) stack_.push_back(f);
+                    seps_.resize(f.seps);
+                    resumed = true;
+                    break;
+                }
+                if (f.kind == Frame::RepeatBytes) {
+                    const Inst& next = prog_.code[f.pc];
+                    int end = f.end - 1;
+                    if (!diagnose_) {
+                        while (end > f.pos && failsAtOnce(next, end)) {
+                            --end;
+                            if (++steps > limit_) {
+                                at.tooComplex = true;
+                                return at;
+                            }
+                        }
+                    }
+                    if (end > f.pos) stack_.push_back({Frame::RepeatBytes, f.pc, f.pos, f.seps, end});
+                    pc = f.pc;
+                    pos = end;
+                    seps_.resize(f.seps);
+                    resumed = true;
+                    break;
+                }
                 pc = f.pc;
                 pos = f.pos;
                 seps_.resize(f.seps);
@@ -763,6 +894,59 @@ public:
     }
 
 private:
+    // Marks the state; false when it was marked already (it failed before).
+    bool markState(std::uint32_t pc, int pos, bool keepMemo) {
+        if (visited_.empty()) return true;
+        const std::size_t state = std::size_t(pc) * (s_.size() + 1) + std::size_t(pos);
+        std::uint64_t& word = visited_[state / 64];
+        const std::uint64_t bit = std::uint64_t(1) << (state % 64);
+        if (word & bit) return false;
+        if (word == 0 && !keepMemo) touched_.push_back(state / 64);
+        word |= bit;
+        return true;
+    }
+
+    bool setHolds(const Inst& in, std::uint32_t code) const {
+        if (code > 0xFF) return inSet(p_.nodes[in.a], code);
+        return (prog_.byteSets[in.b][code / 64] >> (code % 64)) & 1;
+    }
+
+    // True when the instruction fails at pos without taking a step further.
+    bool failsAtOnce(const Inst& in, int pos) const {
+        int next = 0;
+        switch (in.op) {
+        case kOpChar:
+        case kOpAny:
+        case kOpSet:
+            return !matchOne(in, pos, next);
+        case kOpString:
+            return std::size_t(pos) >= s_.size() || s_[std::size_t(pos)] != prog_.pool[in.a];
+        default:
+            return false;
+        }
+    }
+
+    // One character for a Char, Any or Set instruction: the position after it.
+    bool matchOne(const Inst& in, int pos, int& next) const {
+        if (std::size_t(pos) >= s_.size()) return false;
+        const Char c = charAt(s_, std::size_t(pos));
+        switch (in.op) {
+        case kOpChar:
+            if (c.code != in.a) return false;
+            break;
+        case kOpAny:
+            if (c.code == kLineBreak) return false;
+            break;
+        case kOpSet:
+            if (!setHolds(in, c.code)) return false;
+            break;
+        default:
+            return false;
+        }
+        next = pos + c.length;
+        return true;
+    }
+
     void note(Attempt& at, int pos, const Inst& in, int matched = 0) const {
         if (!diagnose_) return;
         const int progress = in.offset + matched;
@@ -779,9 +963,12 @@ private:
     long limit_;
     bool diagnose_;
     bool memo_ = false;
+    std::size_t tableWords_ = 0;
+    long tableAfter_ = 0;
     std::vector<std::uint64_t> visited_;
     std::vector<std::size_t> touched_;
     std::vector<Frame> stack_;
+    std::vector<int> runs_;  // the ends of open repeats, for Repeat frames
     std::vector<int> seps_;
     std::vector<int> regs_;
 };
@@ -856,6 +1043,10 @@ StartFilter startFilter(const Program& prog, const ParsedPattern& p) {
         case kOpJump:
             todo.push_back({in.a, anchored});
             break;
+        case kOpRepeat:  // the element, or none of it
+            todo.push_back({pc + 2, anchored});
+            todo.push_back({pc + 1, anchored});
+            break;
         case kOpMatch:
             if (anchored)
                 f.emptyAtLineStart = true;
@@ -898,6 +1089,90 @@ int charactersBetween(std::string_view s, int from, int to) {
     return n;
 }
 
+// The longest run of bytes that every match holds: consecutive plain
+// characters of the top level, which places that take no character
+// (separators, line anchors) do not interrupt. Empty when the top level has
+// alternatives.
+std::string requiredBytes(const ParsedPattern& p) {
+    const PatternNode& root = p.nodes[0];
+    if (root.kind != kAlt || root.children.size() != 1) return {};
+    const PatternNode& seq = p.nodes[std::size_t(root.children[0])];
+    if (seq.kind != kSeq) return {};
+    std::string best, run;
+    for (int c : seq.children) {
+        const PatternNode& n = p.nodes[std::size_t(c)];
+        if (n.kind == kLiteral) {
+            if (n.code > 0xFF) run += char(n.code >> 8);
+            run += char(n.code & 0xFF);
+            continue;
+        }
+        if (n.kind == kSeparator || n.kind == kLineStart || n.kind == kLineEnd) continue;
+        if (run.size() > best.size()) best = run;
+        run.clear();
+    }
+    return run.size() > best.size() ? run : best;
+}
+
+// The run of plain characters that opens the pattern, when it has no
+// alternatives at the top: every match starts with it.
+std::string leadingBytes(const ParsedPattern& p) {
+    const PatternNode& root = p.nodes[0];
+    if (root.kind != kAlt || root.children.size() != 1) return {};
+    const PatternNode& seq = p.nodes[std::size_t(root.children[0])];
+    if (seq.kind != kSeq) return {};
+    std::string run;
+    for (int c : seq.children) {
+        const PatternNode& n = p.nodes[std::size_t(c)];
+        if (n.kind != kLiteral) break;
+        if (n.code > 0xFF) run += char(n.code >> 8);
+        run += char(n.code & 0xFF);
+    }
+    return run;
+}
+
+// The first character boundary at or after `from` (a boundary) where
+// `bytes` stand, or the text's end. A byte below 0x40 is neither a lead nor
+// a trail byte, so a boundary follows it: the walk to a place found starts
+// at the last such byte before it.
+std::size_t nextOccurrence(std::string_view s, std::size_t from, std::string_view bytes) {
+    for (;;) {
+        const std::size_t found = s.find(bytes, from);
+        if (found == std::string_view::npos) return s.size();
+        std::size_t at = found;
+        while (at > from && static_cast<unsigned char>(s[at - 1]) >= 0x40) --at;
+        while (at < found) at += std::size_t(charAt(s, at).length);
+        if (at == found) return found;
+        from = at;  // the bytes began inside a character
+    }
+}
+
+}  // namespace
+
+struct CompiledMatch {
+    Program prog;
+    StartFilter filter;
+    std::string required;  // bytes every match holds
+    std::string leading;   // bytes every match starts with
+};
+
+namespace {
+
+std::shared_ptr<const CompiledMatch> compileMatch(const ParsedPattern& pattern, bool plain = false) {
+    auto c = std::make_shared<CompiledMatch>();
+    c->prog.plain = plain;
+    Compiler(pattern, c->prog).compile();
+    if (c->prog.tooLarge) {
+        c->prog = Program();
+        c->prog.compact = true;
+        c->prog.plain = plain;
+        Compiler(pattern, c->prog).compile();
+    }
+    c->filter = startFilter(c->prog, pattern);
+    c->required = requiredBytes(pattern);
+    c->leading = leadingBytes(pattern);
+    return c;
+}
+
 MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long stepLimit,
                      bool diagnose, bool useMemo) {
     MatchResult r;
@@ -907,19 +1182,27 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
         return r;
     }
     if (pattern.text.empty() || pattern.nodes.empty()) return r;
-    Program prog;
-    Compiler(pattern, prog).compile();
-    if (prog.tooLarge) {
-        prog = Program();
-        prog.compact = true;
-        Compiler(pattern, prog).compile();
-    }
+    const std::shared_ptr<const CompiledMatch> compiled =
+        !useMemo ? compileMatch(pattern, true) : pattern.compiled ? pattern.compiled : compileMatch(pattern);
+    const Program& prog = compiled->prog;
+    const StartFilter& filter = compiled->filter;
 
     // First the answer, with the states of every start shared. Starts the
-    // first character rules out are not tried: they would fail at once.
-    const StartFilter filter = startFilter(prog, pattern);
+    // first character rules out are not tried: they would fail at once; a
+    // sample without the bytes every match holds is not searched at all.
+    // The search without the state table takes no short cut and runs every
+    // repetition as a loop, so that tests can hold the two against each
+    // other.
+    const bool absent = useMemo && !compiled->required.empty() &&
+                        sample.find(compiled->required) == std::string_view::npos;
+    // Where the next start can be: at the bytes every match starts with, or
+    // as the first character allows.
+    const bool seekLeading = useMemo && !compiled->leading.empty();
+    const auto nextStart = [&](std::size_t from) {
+        return seekLeading ? nextOccurrence(sample, from, compiled->leading) : filter.next(sample, from);
+    };
     Machine m(pattern, prog, sample, stepLimit, useMemo, false);
-    for (std::size_t start = filter.next(sample, 0);;) {
+    for (std::size_t start = absent ? 0 : nextStart(0); !absent;) {
         Attempt at = m.run(int(start), true);
         if (at.tooComplex) {
             r.outcome = MatchOutcome::TooComplex;
@@ -939,7 +1222,15 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
             return r;
         }
         if (start >= sample.size()) break;
-        start = filter.next(sample, start + std::size_t(charAt(sample, start).length));
+        std::size_t after = start + std::size_t(charAt(sample, start).length);
+        // A pattern that opens with a repetition has tried, from this start,
+        // every place its run reached: a later start there would only
+        // repeat a part of that.
+        if (useMemo && at.leadingRunEnd >= int(after) && std::size_t(at.leadingRunEnd) < sample.size())
+            after = std::size_t(at.leadingRunEnd) + std::size_t(charAt(sample, std::size_t(at.leadingRunEnd)).length);
+        else if (useMemo && at.leadingRunEnd >= int(after))
+            break;
+        start = nextStart(after);
     }
     r.outcome = MatchOutcome::NoMatch;
     r.neededTypedPosition = m.reachedTyped;
@@ -1018,6 +1309,7 @@ ParsedPattern parseMatchPattern(std::string_view pattern) {
         return p;
     }
     p.maxSeparatorsOnPath = separatorsOnPath(p, 0);
+    p.compiled = compileMatch(p);
     return p;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ struct PatternNode {
     bool negated = false;
 };
 
+// The matcher's program for a read pattern, built once by the reader.
+struct CompiledMatch;
+
 // Reads the pattern (up to its first NUL) into `ParsedPattern`.
 struct ParsedPattern {
     PatternFault fault = PatternFault::None;
@@ -45,6 +49,7 @@ struct ParsedPattern {
     bool usesTypedPosition = false;  // holds \v
     std::vector<PatternNode> nodes;  // owned structure; index 0 is the root
     std::string text;                // the pattern bytes read (before the NUL)
+    std::shared_ptr<const CompiledMatch> compiled;  // absent for a fault or the empty pattern
 };
 ParsedPattern parseMatchPattern(std::string_view pattern);
 
@@ -92,8 +97,9 @@ MatchResult matchPattern(std::string_view pattern, std::string_view sample,
 // for lists that only need to know which patterns match.
 MatchResult findMatch(const ParsedPattern& pattern, std::string_view sample,
                       long stepLimit = kMatchStepLimit);
-// For tests: the same search without the table of explored states, so that
-// the two can be compared; only the step limit bounds it.
+// For tests: the same search without the table of explored states and
+// without the short cuts (every repetition a loop, no search for required
+// bytes), so that the two can be compared; only the step limit bounds it.
 MatchResult matchPatternUnmemoised(const ParsedPattern& pattern, std::string_view sample,
                                    long stepLimit = kMatchStepLimit);
 
