@@ -492,8 +492,13 @@ private:
             return;
         case kSet: {
             std::array<std::uint64_t, 4> bytes{};
-            for (std::uint32_t b = 0; b < 256; ++b)
-                if (inSet(n, b)) bytes[b / 64] |= std::uint64_t(1) << (b % 64);
+            for (std::uint32_t range : n.set)
+                for (std::uint32_t b = range >> 16; b <= (range & 0xFFFF) && b < 256; ++b)
+                    bytes[b / 64] |= std::uint64_t(1) << (b % 64);
+            if (n.negated) {
+                for (std::uint64_t& word : bytes) word = ~word;
+                bytes[kLineBreak / 64] &= ~(std::uint64_t(1) << (kLineBreak % 64));
+            }
             prog_.byteSets.push_back(bytes);
             emit({kOpSet, std::uint32_t(index), std::uint32_t(prog_.byteSets.size() - 1), n.offset, n.length});
             return;
