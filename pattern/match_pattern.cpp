@@ -1269,7 +1269,13 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
             }
         }
         if (start >= sample.size()) break;
+        // A later start inside the run of an opening repetition tries a part
+        // of what this one tried: it cannot get further, and it starts later.
         start += std::size_t(charAt(sample, start).length);
+        if (useMemo && at.leadingRunEnd >= int(start)) {
+            if (std::size_t(at.leadingRunEnd) >= sample.size()) break;
+            start = std::size_t(at.leadingRunEnd) + std::size_t(charAt(sample, std::size_t(at.leadingRunEnd)).length);
+        }
     }
     return r;
 }

@@ -158,6 +158,10 @@ TEST(MatchPattern, StateTableAgreesWithPlainBacktracking) {
         const MatchResult slow = matchPatternUnmemoised(p, sample, 1'000'000);
         if (slow.outcome == MatchOutcome::TooComplex) continue;
         ASSERT_EQ(formatMatchAnswer(fast), formatMatchAnswer(slow)) << pattern << " / " << sample;
+        // How far a failed pattern got is the same answer too.
+        ASSERT_EQ(fast.bestAttempt.start, slow.bestAttempt.start) << pattern << " / " << sample;
+        ASSERT_EQ(fast.bestAttempt.end, slow.bestAttempt.end) << pattern << " / " << sample;
+        ASSERT_EQ(fast.failedAtPatternOffset, slow.failedAtPatternOffset) << pattern << " / " << sample;
         if (fast.outcome != MatchOutcome::Matched) continue;
         int at = fast.match.start;
         for (const SampleSpan& part : fast.parts) {
