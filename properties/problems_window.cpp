@@ -26,6 +26,7 @@ constexpr int kExplanationWidth = 260;  // at 96 DPI
 struct ProblemsState {
     std::vector<Finding> findings;
     bool filled = false;
+    int dpi = kBaseDpi;  // the list's columns are sized for it
 };
 
 ProblemsState* stateOf(HWND dialog) { return reinterpret_cast<ProblemsState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -136,6 +137,7 @@ void onInitDialog(App& app, HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_PR_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     const int dpi = dpiOf(dialog);
+    stateOf(dialog)->dpi = dpi;
     addListColumn(list, 0, L"ツリーのパス", 130, dpi);
     addListColumn(list, 1, L"位置", 45, dpi);
     addListColumn(list, 2, L"内容", kExplanationWidth, dpi);
@@ -169,6 +171,12 @@ INT_PTR CALLBACK problemsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return FALSE;
     }
     case WM_COMMAND: onCommand(a, dialog, LOWORD(wParam)); return TRUE;
+    case WM_DPICHANGED:
+        if (ProblemsState* state = stateOf(dialog)) {
+            rescaleListColumns(GetDlgItem(dialog, IDC_PR_LIST), state->dpi, HIWORD(wParam));
+            state->dpi = HIWORD(wParam);
+        }
+        return FALSE;  // the dialog manager places and scales the rest
     case WM_CLOSE: DestroyWindow(dialog); return TRUE;
     case WM_DESTROY:
         delete stateOf(dialog);

@@ -67,6 +67,7 @@ struct TestWindowState {
     std::vector<MatchRow> rows;
     SampleSpan selected{-1, -1};  // the stretch to select in the sample (bytes)
     std::wstring sampleShown;      // the box text the results were made from
+    int dpi = kBaseDpi;            // the list's columns are sized for it
 };
 
 TestWindowState* stateOf(HWND dialog) {
@@ -315,6 +316,7 @@ void onInitDialog(App& app, HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_ST_MATCHES);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     const int dpi = dpiOf(dialog);
+    stateOf(dialog)->dpi = dpi;
     addListColumn(list, 0, L"ツリーのパス", 200, dpi);
     addListColumn(list, 1, L"行", 40, dpi);
     addListColumn(list, 2, L"タイトル", 170, dpi);
@@ -387,6 +389,12 @@ INT_PTR CALLBACK syntaxTestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_NOTIFY: return onNotify(a, dialog, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND: onCommand(a, dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_DPICHANGED:
+        if (TestWindowState* state = stateOf(dialog)) {
+            rescaleListColumns(GetDlgItem(dialog, IDC_ST_MATCHES), state->dpi, HIWORD(wParam));
+            state->dpi = HIWORD(wParam);
+        }
+        return FALSE;  // the dialog manager places and scales the rest
     case WM_CLOSE: DestroyWindow(dialog); return TRUE;
     case WM_DESTROY: onDestroy(a, dialog); return FALSE;
     }

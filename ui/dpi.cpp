@@ -44,6 +44,16 @@ void addListColumn(HWND list, int index, const wchar_t* title, int width96, int 
     SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
 }
 
+void rescaleListColumns(HWND list, int fromDpi, int toDpi) {
+    if (!list || fromDpi <= 0 || toDpi <= 0 || fromDpi == toDpi) return;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int count = header ? int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) {
+        const int width = int(SendMessageW(list, LVM_GETCOLUMNWIDTH, WPARAM(i), 0));
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(i), MulDiv(width, toDpi, fromDpi));
+    }
+}
+
 void scaleTreeView(HWND tree, int dpi) {
     constexpr int kIndent = 19, kRowHeight = 18;  // at 96 DPI
     if (!tree) return;

@@ -30,5 +30,8 @@ void scaleTreeView(HWND tree, int dpi);
 
 // Appends a list-view column whose 96-DPI width is scaled to the DPI.
 void addListColumn(HWND list, int index, const wchar_t* title, int width96, int dpi);
+// Scales every column of a list view as the window moves from one DPI to
+// another: the system scales a dialog's controls, not a list's columns.
+void rescaleListColumns(HWND list, int fromDpi, int toDpi);
 
 }  // namespace lumaset

@@ -16,6 +16,7 @@
 #include "pattern/pattern_code.h"
 #include "properties/tool_windows.h"
 #include "resources/resource_ids.h"
+#include "ui/dpi.h"
 #include "views/document_state.h"
 #include "views/logic/recent_file_list.h"
 
@@ -178,6 +179,17 @@ TEST_F(ToolWindowsTest, ProblemsFollowTheDocumentAndF8GoesToTheField) {
     settle(problems);
     EXPECT_EQ(column(list, 0), expectedRows());
     for (const std::wstring& text : column(list, 2)) EXPECT_EQ(text.find(L"(no-pattern)"), std::wstring::npos);
+
+    // Moved to a monitor of twice the DPI, both lists' columns are twice as wide.
+    run(IDM_TOOLS_TEST_SYNTAX);
+    for (HWND each : {GetDlgItem(problems, IDC_PR_LIST), GetDlgItem(a().tools.syntaxTest, IDC_ST_MATCHES)}) {
+        const int before = int(SendMessageW(each, LVM_GETCOLUMNWIDTH, 0, 0));
+        const int dpi = dpiOf(GetParent(each));
+        RECT suggested;
+        GetWindowRect(GetParent(each), &suggested);
+        SendMessageW(GetParent(each), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(int(SendMessageW(each, LVM_GETCOLUMNWIDTH, 0, 0)), before * 2);
+    }
 }
 
 }  // namespace
