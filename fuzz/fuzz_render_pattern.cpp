@@ -21,11 +21,14 @@ bool isLeadByte(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || c >= 0xE0; 
 // The code that compiling the rendered text must give: adjacent text runs
 // merged, empty runs dropped, runs of spaces inside a sub-pattern dropped,
 // 0x0B in a keep-mode string turned into backslash and v. A run of other
-// text inside a sub-pattern cannot compile back at all.
+// text inside a sub-pattern cannot compile back at all, unless a comma comes
+// first after its spaces: that comma ends the sub-pattern early, and what
+// follows is read as something else.
 struct Canonical {
     std::vector<std::uint8_t> code;
     bool compiles = true;
     const std::uint8_t* in;
+    bool predictable = true;
 };
 
 void copy(Canonical& c, int n) {
@@ -70,8 +73,11 @@ void sequence(Canonical& c, bool nested) {
         case SubEnd: c.code.push_back(op); return;
         case TextRun: {
             const int length = *c.in++;
-            const bool spaces = std::all_of(c.in, c.in + length, [](std::uint8_t b) { return b == ' '; });
-            if (nested && !spaces) c.compiles = false;
+            const std::uint8_t* text = std::find_if(c.in, c.in + length, [](std::uint8_t b) { return b != ' '; });
+            if (nested && text != c.in + length && c.compiles) {
+                c.compiles = false;
+                c.predictable = *text != ',';
+            }
             if (!nested) run.insert(run.end(), c.in, c.in + length);
             c.in += length;
             break;
@@ -130,7 +136,7 @@ void checkRoundTrip(const std::uint8_t* data, std::size_t size) {
     std::uint8_t again[kCompileAreaSize];
     const int m = compilePattern(text, again);
     if (!expected.compiles) {
-        if (m != kPatternFailed) abort();
+        if (expected.predictable && m != kPatternFailed) abort();
         return;
     }
     // \v takes one byte more than 0x0B: the code may no longer fit.
