@@ -405,6 +405,12 @@ struct StartFilter {
     }
 };
 
+// The bytes of a character code: a double-byte one lead byte first.
+void appendCharacter(std::string& bytes, std::uint32_t code) {
+    if (code > 0xFF) bytes += char(code >> 8);
+    bytes += char(code & 0xFF);
+}
+
 bool inSet(const PatternNode& n, std::uint32_t code) {
     if (n.negated && code == kLineBreak) return false;
     bool in = false;
@@ -572,8 +578,7 @@ private:
             for (; j < n.children.size(); ++j) {
                 const PatternNode& l = p_.nodes[std::size_t(n.children[j])];
                 if (l.kind != kLiteral) break;
-                if (l.code > 0xFF) prog_.pool += char(l.code >> 8);
-                prog_.pool += char(l.code & 0xFF);
+                appendCharacter(prog_.pool, l.code);
                 end = l.offset + l.length;
             }
             const PatternNode& lastChar = p_.nodes[std::size_t(n.children[j - 1])];
@@ -1094,45 +1099,40 @@ int charactersBetween(std::string_view s, int from, int to) {
     return n;
 }
 
-// The longest run of bytes that every match holds: consecutive plain
-// characters of the top level, which places that take no character
-// (separators, line anchors) do not interrupt. Empty when the top level has
-// alternatives.
-std::string requiredBytes(const ParsedPattern& p) {
+// What the top level's plain characters say of every match, when the top
+// level has no alternatives.
+struct MatchBytes {
+    // The longest run of bytes every match holds: consecutive plain
+    // characters, which places that take no character (separators, line
+    // anchors) do not interrupt.
+    std::string required;
+    // The run of plain characters that opens the pattern: every match starts with it.
+    std::string leading;
+};
+
+MatchBytes matchBytes(const ParsedPattern& p) {
+    MatchBytes out;
     const PatternNode& root = p.nodes[0];
-    if (root.kind != kAlt || root.children.size() != 1) return {};
+    if (root.kind != kAlt || root.children.size() != 1) return out;
     const PatternNode& seq = p.nodes[std::size_t(root.children[0])];
-    if (seq.kind != kSeq) return {};
-    std::string best, run;
+    if (seq.kind != kSeq) return out;
+    std::string run;
+    bool opening = true;  // every child so far a plain character
     for (int c : seq.children) {
         const PatternNode& n = p.nodes[std::size_t(c)];
         if (n.kind == kLiteral) {
-            if (n.code > 0xFF) run += char(n.code >> 8);
-            run += char(n.code & 0xFF);
+            appendCharacter(run, n.code);
             continue;
         }
+        if (opening) out.leading = run;
+        opening = false;
         if (n.kind == kSeparator || n.kind == kLineStart || n.kind == kLineEnd) continue;
-        if (run.size() > best.size()) best = run;
+        if (run.size() > out.required.size()) out.required = run;
         run.clear();
     }
-    return run.size() > best.size() ? run : best;
-}
-
-// The run of plain characters that opens the pattern, when it has no
-// alternatives at the top: every match starts with it.
-std::string leadingBytes(const ParsedPattern& p) {
-    const PatternNode& root = p.nodes[0];
-    if (root.kind != kAlt || root.children.size() != 1) return {};
-    const PatternNode& seq = p.nodes[std::size_t(root.children[0])];
-    if (seq.kind != kSeq) return {};
-    std::string run;
-    for (int c : seq.children) {
-        const PatternNode& n = p.nodes[std::size_t(c)];
-        if (n.kind != kLiteral) break;
-        if (n.code > 0xFF) run += char(n.code >> 8);
-        run += char(n.code & 0xFF);
-    }
-    return run;
+    if (opening) out.leading = run;
+    if (run.size() > out.required.size()) out.required = run;
+    return out;
 }
 
 // The first character boundary at or after `from` (a boundary) where
@@ -1151,13 +1151,22 @@ std::size_t nextOccurrence(std::string_view s, std::size_t from, std::string_vie
     }
 }
 
+// The next start after a failed one, given the start's next character at
+// `next`: past the run of a repetition that opens the pattern when that run
+// reached `next`, since a start inside it would try only a part of what this
+// one tried. Beyond the sample's end when the run reached the end.
+std::size_t pastLeadingRun(std::string_view s, int runEnd, std::size_t next) {
+    if (runEnd < int(next)) return next;
+    if (std::size_t(runEnd) >= s.size()) return s.size() + 1;
+    return std::size_t(runEnd) + std::size_t(charAt(s, std::size_t(runEnd)).length);
+}
+
 }  // namespace
 
 struct CompiledMatch {
     Program prog;
     StartFilter filter;
-    std::string required;  // bytes every match holds
-    std::string leading;   // bytes every match starts with
+    MatchBytes bytes;
 };
 
 namespace {
@@ -1173,8 +1182,7 @@ std::shared_ptr<const CompiledMatch> compileMatch(const ParsedPattern& pattern, 
         Compiler(pattern, c->prog).compile();
     }
     c->filter = startFilter(c->prog, pattern);
-    c->required = requiredBytes(pattern);
-    c->leading = leadingBytes(pattern);
+    c->bytes = matchBytes(pattern);
     return c;
 }
 
@@ -1198,13 +1206,13 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
     // The search without the state table takes no short cut and runs every
     // repetition as a loop, so that tests can hold the two against each
     // other.
-    const bool absent = useMemo && !compiled->required.empty() &&
-                        sample.find(compiled->required) == std::string_view::npos;
+    const MatchBytes& bytes = compiled->bytes;
+    const bool absent = useMemo && !bytes.required.empty() && sample.find(bytes.required) == std::string_view::npos;
     // Where the next start can be: at the bytes every match starts with, or
     // as the first character allows.
-    const bool seekLeading = useMemo && !compiled->leading.empty();
+    const bool seekLeading = useMemo && !bytes.leading.empty();
     const auto nextStart = [&](std::size_t from) {
-        return seekLeading ? nextOccurrence(sample, from, compiled->leading) : filter.next(sample, from);
+        return seekLeading ? nextOccurrence(sample, from, bytes.leading) : filter.next(sample, from);
     };
     Machine m(pattern, prog, sample, stepLimit, useMemo, false);
     for (std::size_t start = absent ? 0 : nextStart(0); !absent;) {
@@ -1228,13 +1236,8 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
         }
         if (start >= sample.size()) break;
         std::size_t after = start + std::size_t(charAt(sample, start).length);
-        // A pattern that opens with a repetition has tried, from this start,
-        // every place its run reached: a later start there would only
-        // repeat a part of that.
-        if (useMemo && at.leadingRunEnd >= int(after) && std::size_t(at.leadingRunEnd) < sample.size())
-            after = std::size_t(at.leadingRunEnd) + std::size_t(charAt(sample, std::size_t(at.leadingRunEnd)).length);
-        else if (useMemo && at.leadingRunEnd >= int(after))
-            break;
+        if (useMemo) after = pastLeadingRun(sample, at.leadingRunEnd, after);
+        if (after > sample.size()) break;
         start = nextStart(after);
     }
     r.outcome = MatchOutcome::NoMatch;
@@ -1269,13 +1272,11 @@ MatchResult runMatch(const ParsedPattern& pattern, std::string_view sample, long
             }
         }
         if (start >= sample.size()) break;
-        // A later start inside the run of an opening repetition tries a part
-        // of what this one tried: it cannot get further, and it starts later.
+        // A start inside the run of an opening repetition cannot get further
+        // than this one, and it starts later.
         start += std::size_t(charAt(sample, start).length);
-        if (useMemo && at.leadingRunEnd >= int(start)) {
-            if (std::size_t(at.leadingRunEnd) >= sample.size()) break;
-            start = std::size_t(at.leadingRunEnd) + std::size_t(charAt(sample, std::size_t(at.leadingRunEnd)).length);
-        }
+        if (useMemo) start = pastLeadingRun(sample, at.leadingRunEnd, start);
+        if (start > sample.size()) break;
     }
     return r;
 }
